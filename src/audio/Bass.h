@@ -4,10 +4,14 @@
 
 #include <cstdint>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 using DWORD = std::uint32_t;
+using BOOL = int;
+#endif
 using QWORD = std::uint64_t;
 using HSTREAM = DWORD;
-using BOOL = int;
 
 #if defined(_WIN32)
 #define BASSDEF(type) extern "C" __declspec(dllimport) type __stdcall

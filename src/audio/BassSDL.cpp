@@ -3,7 +3,7 @@
 // audio thread runs the callback, and the device lock keeps the two apart.
 #include "Bass.h"
 
-#include "Logger.h"
+#include <cstdio>
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
 
@@ -117,17 +117,17 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*)
 {
     if (player.device != 0)
     {
-        Logger::Print("BASS_Init: already initialised\n");
+        std::fprintf(stderr, "BASS_Init: already initialised\n");
         return 0;
     }
     if (device != -1 || freq != MusicSampleRate)
     {
-        Logger::Print("BASS_Init: only the default device (-1) at 44100 Hz is supported\n");
+        std::fprintf(stderr, "BASS_Init: only the default device (-1) at 44100 Hz is supported\n");
         return 0;
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
-        Logger::Print("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: %s\n", SDL_GetError());
+        std::fprintf(stderr, "SDL_InitSubSystem(SDL_INIT_AUDIO) failed: %s\n", SDL_GetError());
         return 0;
     }
     SDL_AudioSpec wanted{};
@@ -142,7 +142,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*)
     player.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (player.device == 0)
     {
-        Logger::Print("SDL_OpenAudioDevice failed: %s\n", SDL_GetError());
+        std::fprintf(stderr, "SDL_OpenAudioDevice failed: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
@@ -180,17 +180,17 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
 {
     if (player.device == 0)
     {
-        Logger::Print("BASS_StreamCreateFile: BASS_Init has not succeeded\n");
+        std::fprintf(stderr, "BASS_StreamCreateFile: BASS_Init has not succeeded\n");
         return 0;
     }
     if (mem || offset != 0 || length != 0 || !file)
     {
-        Logger::Print("BASS_StreamCreateFile: only whole files by name are supported\n");
+        std::fprintf(stderr, "BASS_StreamCreateFile: only whole files by name are supported\n");
         return 0;
     }
     if (player.stream)
     {
-        Logger::Print("BASS_StreamCreateFile: a stream is already open\n");
+        std::fprintf(stderr, "BASS_StreamCreateFile: a stream is already open\n");
         return 0;
     }
     auto stream = std::make_unique<Stream>();
@@ -238,7 +238,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
         return Failed32;
     if (length != BASS_DATA_FFT2048)
     {
-        Logger::Print("BASS_ChannelGetData: only BASS_DATA_FFT2048 is supported\n");
+        std::fprintf(stderr, "BASS_ChannelGetData: only BASS_DATA_FFT2048 is supported\n");
         return Failed32;
     }
     if (!ComputeSpectrum(stream->music, HeardFrame(*stream), static_cast<float*>(buffer)))

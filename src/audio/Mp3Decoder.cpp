@@ -1,7 +1,7 @@
 // Decodes MP3 files with libmpg123.
 #include "Mp3Decoder.h"
 
-#include "Logger.h"
+#include <cstdio>
 
 #include <mpg123.h>
 
@@ -59,7 +59,7 @@ bool IsTruncated(mpg123_handle* handle, off_t declaredFrames)
 
 bool Fail(const char* path, const char* reason)
 {
-    Logger::Print("Failed to decode %s: %s\n", path, reason);
+    std::fprintf(stderr, "Failed to decode %s: %s\n", path, reason);
     return false;
 }
 

@@ -1,7 +1,7 @@
 // Hann-windowed FFT magnitudes of the music with KissFFT.
 #include "Spectrum.h"
 
-#include "Logger.h"
+#include <cstdio>
 
 #include <kiss_fftr.h>
 
@@ -71,7 +71,7 @@ bool ComputeSpectrum(const std::int16_t* interleavedStereo, std::size_t frameCou
     thread_local SpectrumPlan plan;
     if (!plan.IsReady())
     {
-        Logger::Print("Failed to set up the spectrum FFT\n");
+        std::fprintf(stderr, "Failed to set up the spectrum FFT\n");
         std::fill_n(out, SpectrumBins, 0.0f);
         return false;
     }

@@ -1,0 +1,23 @@
+// The main loop's own decisions, kept apart from devices so tests can call them.
+#pragma once
+
+// The presentation ends with the first frame whose music position is past this.
+inline constexpr float kMusicEndTime = 150.0f;
+
+inline bool MusicHasEnded(float musicTime)
+{
+    return musicTime > kMusicEndTime;
+}
+
+// Music time between frames; the first frame measures from 0.
+struct FrameClock
+{
+    float previousTime = 0.0f;
+
+    float Advance(float musicTime)
+    {
+        const float deltaTime = musicTime - previousTime;
+        previousTime = musicTime;
+        return deltaTime;
+    }
+};

@@ -1,0 +1,65 @@
+// The main window on Linux: an SDL2 window with an OpenGL surface.
+#include "Window.h"
+
+#include <SDL.h>
+
+bool QuitRequested = false;
+
+WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return nullptr;
+    SDL_DisplayMode screen{};
+    if (SDL_GetDesktopDisplayMode(0, &screen) != 0)
+        screen.w = screen.h = 0;
+    // SDL sizes windows by their client area, so the outer size is the client size.
+    const WindowPlacement place =
+        PlaceMainWindow(width, height, fullscreen, width, height, screen.w, screen.h);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+    if (fullscreen)
+        flags |= SDL_WINDOW_BORDERLESS;
+    return SDL_CreateWindow("Ombrel", place.x, place.y, place.width, place.height, flags);
+}
+
+void PumpOneMessage(WindowHandle window)
+{
+    SDL_Event event;
+    if (!SDL_PollEvent(&event))
+        return;
+    switch (event.type)
+    {
+    case SDL_KEYUP:
+        if (event.key.keysym.sym == SDLK_ESCAPE)
+            QuitRequested = true;
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE &&
+            event.window.windowID == SDL_GetWindowID(window))
+        {
+            QuitRequested = true;
+            // Hidden rather than destroyed: the display still releases its objects through the
+            // window's context during shutdown.
+            SDL_HideWindow(window);
+        }
+        break;
+    case SDL_QUIT: // the last window closed, or SIGINT/SIGTERM
+        QuitRequested = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void HideCursorOverWindow()
+{
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void ShowCursorAgain()
+{
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+void BeginTimerPeriod() {}
+
+void EndTimerPeriod() {}
