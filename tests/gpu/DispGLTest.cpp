@@ -228,7 +228,9 @@ TEST_F(DispGLTest, ShortOrUnusableTextureDataFailsWithoutRegistering)
         EXPECT_EQ(mark.Since(), "CreateTexture2D failed.\n[ERROR] CreateTexture failed.\n")
             << c.what;
     }
-    EXPECT_EQ(display->CreateRenderTarget(4, 4, RGBA8, 1, 0).value, 0x01000000u);
+    const TextureHandle next = display->CreateRenderTarget(4, 4, RGBA8, 1, 0);
+    EXPECT_EQ(next.value, 0x01000000u);
+    display->ReleaseTexture(next);
 }
 
 TEST_F(DispGLTest, CubeLevelsComeFromTheirPlaceInTheData)
@@ -534,4 +536,39 @@ TEST_F(DispGLTest, CreateConstantBuffersMakesTheThreeBlocks)
     delete g_objectConstants;
     delete g_materialConstants;
     g_frameConstants = g_objectConstants = g_materialConstants = nullptr;
+}
+
+TEST_F(DispGLTest, ViewportOriginIsTheTopLeftCorner)
+{
+    const Vertex all[4] = {{{-1, -1, 0.5f}, {}, {}},
+                           {{1, -1, 0.5f}, {}, {}},
+                           {{-1, 1, 0.5f}, {}, {}},
+                           {{1, 1, 0.5f}, {}, {}}};
+    const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    std::unique_ptr<Geometry> quad(CreateGeometry());
+    ASSERT_TRUE(quad->CreateVertexBuffer(all, sizeof(Vertex), 4));
+    ASSERT_TRUE(quad->CreateIndexBuffer(indices, 6));
+    std::unique_ptr<Shader> set(DefaultSet());
+    ASSERT_NE(set, nullptr);
+
+    display->SetRenderTarget({display->GetBackBuffer(), TextureHandle{0xFFFFFFFF}});
+    display->SetViewport(16, 0, 32, 16); // 32 × 16 pixels from column 16 of the top row
+    set->Bind();
+    quad->BindVertexBuffer();
+    quad->BindIndexBuffer();
+    quad->Draw();
+    display->SetViewport(0, 0, float(kWidth), float(kHeight));
+
+    std::vector<std::uint8_t> pixels;
+    ASSERT_TRUE(display->ReadBackBuffer(pixels));
+    int covered = 0;
+    for (std::uint32_t y = 0; y < kHeight; ++y)
+        for (std::uint32_t x = 0; x < kWidth; ++x)
+        {
+            const bool inside = x >= 16 && x < 48 && y < 16;
+            const bool red = pixels[(y * kWidth + x) * 4] == 255;
+            EXPECT_EQ(red, inside) << x << "," << y;
+            covered += red;
+        }
+    EXPECT_EQ(covered, 32 * 16);
 }
