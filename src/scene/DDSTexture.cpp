@@ -154,9 +154,13 @@ TextureHandle LoadTexture(const char* path)
         return TextureHandle{};
     }
 
+    // A file that cannot be used is reported like one that cannot be read, after the reason.
     TextureDesc desc;
     if (!ParseDDS(image, desc))
+    {
+        Logger::Error("Failed to load texture '%s'\n", path);
         return TextureHandle{};
+    }
     return g_display->CreateTexture(desc.width, desc.height, desc.format, desc.levels,
                                     desc.cubeMap ? std::uint32_t{CubeMap} : 0u, desc.pixels,
                                     desc.pixelBytes);

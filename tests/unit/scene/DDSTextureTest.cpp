@@ -240,6 +240,8 @@ TEST_F(DDSTextureTest, AnUnparsableFileCreatesNoTexture)
     const std::string path = WriteFile("short.dds", CountingBytes(100));
     EXPECT_EQ(LoadTexture(path.c_str()).value, 0u);
     EXPECT_TRUE(display.textures.empty());
-    EXPECT_EQ(g_log.size(), 3u);
+    ASSERT_EQ(g_log.size(), 4u);
+    EXPECT_EQ(g_log[2], Printed("ParseDDS: 100 bytes, shorter than a DDS header.\n"));
+    EXPECT_EQ(g_log[3], Reported("Failed to load texture '" + path + "'\n"));
 }
 } // namespace
