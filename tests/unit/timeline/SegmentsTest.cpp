@@ -115,35 +115,6 @@ TEST(SegmentObjects, InstancesStartFromThreeValuesEachAndTurnByTheirIndex)
     }
 }
 
-TEST(SegmentObjects, MaterialsHoldTheirTableValues)
-{
-    const SegmentObjects objects = MakeObjects();
-    const struct
-    {
-        const Material& material;
-        float r, g, b, a, specular, metallic, roughness;
-    } cases[] = {
-        {objects.TintMaterial, 0.6f, 0.4f, 0.04f, 1, 0, 0, 0},
-        {objects.DeepBlueMaterial, 0, 0, 0.05f, 1, 0.05f, 0.15f, 0.4472f},
-        {objects.BronzeMaterial, 0.042f, 0.04f, 0.02f, 1, 0.5f, 0.49f, 0.4472f},
-        {objects.InkMaterial, 0.0042f, 0.004f, 0.02f, 1, 0.5f, 0.59f, 0.4472f},
-        {objects.BrassMaterial, 0.1242f, 0.124f, 0.01242f, 1, 0.5f, 0.1f, 0.4472f},
-        {objects.TealMetalMaterial, 0.02f, 0.23f, 0.22f, 1, 0.5f, 0.95f, 0.4472f},
-    };
-    for (const auto& c : cases)
-    {
-        Material expected;
-        expected.baseColor[0] = c.r;
-        expected.baseColor[1] = c.g;
-        expected.baseColor[2] = c.b;
-        expected.baseColor[3] = c.a;
-        expected.specular = c.specular;
-        expected.metallic = c.metallic;
-        expected.roughness = c.roughness;
-        EXPECT_TRUE(SameMaterial(c.material, expected)) << MaterialName(objects, c.material);
-    }
-}
-
 struct ExpectedDraw
 {
     ShaderSet set;
