@@ -20,14 +20,14 @@ enum SceneTexture : std::int32_t
 };
 constexpr int kTextureCount = 8;
 
-constexpr const char* TextureFiles[kTextureCount] = {
+inline constexpr const char* TextureFiles[kTextureCount] = {
     "data\\irradiance.dds",    "data\\prefilter2048.dds", "data\\dirtmask.dds",
     "data\\dirtscratches.dds", "data\\intro.dds",         "data\\credits.dds",
     "data\\iron_albedo.dds",   "data\\iron_metallic.dds",
 };
 
 // Pixel slots 0 to 3 while scenes are drawn.
-constexpr SceneTexture kSceneTextures[4] = {Irradiance, Prefilter, IronAlbedo, IronMetallic};
+inline constexpr SceneTexture kSceneTextures[4] = {Irradiance, Prefilter, IronAlbedo, IronMetallic};
 
 // The credits replace the intro as overlay from this time on (strictly after it).
 constexpr float kCreditsTime = 137.0f;

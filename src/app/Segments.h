@@ -7,13 +7,13 @@
 #include <cstdint>
 
 // The scene file each SegmentKind shows, in load order.
-constexpr const char* SceneFiles[kSegmentKindCount] = {
+inline constexpr const char* SceneFiles[kSegmentKindCount] = {
     "data\\rings.bin",  "data\\scene01.bin", "data\\tunnel.bin", "data\\logo.bin",
     "data\\greets.bin", "data\\grinder.bin", "data\\tarv.bin",   "data\\sphere.bin",
 };
 
 // How many mesh nodes each kind's script draws from; missing ones are skipped.
-constexpr std::uint32_t kScriptMeshCount[kSegmentKindCount] = {5, 6, 4, 2, 6, 3, 3, 2};
+inline constexpr std::uint32_t kScriptMeshCount[kSegmentKindCount] = {5, 6, 4, 2, 6, 3, 3, 2};
 
 constexpr int kRingCount = 20;
 constexpr int kRingPieceCount = 5;

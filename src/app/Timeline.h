@@ -37,7 +37,7 @@ struct Segment
 };
 
 constexpr int kSegmentCount = 9;
-constexpr Segment Timeline[kSegmentCount] = {
+inline constexpr Segment Timeline[kSegmentCount] = {
     {Tarv, 16.5f},   {Scene01, 21.5f}, {Sphere, 12.0f},  {Logo, 11.0f}, {Rings, 22.0f},
     {Tunnel, 12.0f}, {Greets, 10.0f},  {Grinder, 22.0f}, {Tarv, 20.0f},
 };

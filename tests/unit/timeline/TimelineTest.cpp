@@ -100,8 +100,7 @@ TEST(BeatDetector, CountsAtMostOneBeatPerSecond)
         float level;
         int beats;
     } cases[] = {
-        {2.0f, 2.9f, 0.5f, 1},
-        {2.0f, 3.1f, 0.5f, 2},
+        {2.0f, 2.9f, 0.5f, 1},  {2.0f, 3.1f, 0.5f, 2},
         {2.0f, 3.0f, 0.5f, 1},  // exactly a second apart is not enough
         {2.0f, 3.1f, 0.01f, 0}, // the level must be strictly above 0.01
         {0.5f, 1.6f, 0.5f, 1},  // the first beat needs a second after LastBeatTime 0
