@@ -13,7 +13,7 @@ enum ShaderStage : std::uint32_t
 
 class ConstantBuffer
 {
-public:
+  public:
     virtual ~ConstantBuffer() = default;
     virtual bool Create(std::uint32_t size) = 0;
     virtual void* Map() = 0;

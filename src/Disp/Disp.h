@@ -63,7 +63,7 @@ struct RenderTargetPair
 
 class Disp
 {
-public:
+  public:
     virtual bool Init(const DisplayMode& mode, bool fullscreen, WindowHandle window) = 0;
     virtual void Shutdown() = 0;
     virtual void SetViewport(float x, float y, float width, float height) = 0;
@@ -86,7 +86,7 @@ public:
     virtual void ReleaseTexture(TextureHandle handle) = 0;
     virtual void BindTexture(std::uint32_t slot, TextureHandle handle) = 0;
 
-protected:
+  protected:
     ~Disp() = default; // never deleted through the interface: Shutdown releases the device
 };
 

@@ -5,7 +5,7 @@
 
 class Geometry
 {
-public:
+  public:
     virtual ~Geometry() = default;
     virtual bool CreateVertexBuffer(const void* data, std::uint32_t stride,
                                     std::uint32_t count) = 0;

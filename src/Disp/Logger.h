@@ -11,7 +11,7 @@
 
 class Logger
 {
-public:
+  public:
     // Appends to "log.txt", opening (and truncating) it on the first call of the run.
     static void Print(const char* format, ...) OMBREL_PRINTF(1, 2);
     // Logs with an "[ERROR] " prefix if the log is open, then shows a modal error box.
@@ -19,7 +19,7 @@ public:
 
     ~Logger();
 
-private:
+  private:
     static Logger instance;
     std::FILE* file = nullptr; // null until the first Print of the run opens it
 };

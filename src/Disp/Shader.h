@@ -3,7 +3,7 @@
 
 class Shader
 {
-public:
+  public:
     virtual ~Shader() = default;
     virtual void Bind() = 0;
 };
