@@ -14,9 +14,9 @@ TEST(PixelFormatTest, MapsEveryCodeToItsDxgiFormatAndPixelPitch)
         std::uint32_t pitch;
     };
     const Case cases[] = {
-        {0, 28, 4},  {1, 24, 4},  {2, 11, 8},  {3, 61, 1},   {4, 10, 8},        {5, 34, 4},
-        {6, 2, 16},  {7, 6, 12},  {8, 16, 8},  {9, 41, 4},   {10, 71, 2},       {11, 77, 4},
-        {12, 83, 4}, {13, 45, 0}, {14, 40, 0}, {15, 0, 0},   {255, 0, 0},       {0xFFFFFFFFu, 0, 0},
+        {0, 28, 4},  {1, 24, 4},  {2, 11, 8},  {3, 61, 1}, {4, 10, 8},  {5, 34, 4},
+        {6, 2, 16},  {7, 6, 12},  {8, 16, 8},  {9, 41, 4}, {10, 71, 2}, {11, 77, 4},
+        {12, 83, 4}, {13, 45, 0}, {14, 40, 0}, {15, 0, 0}, {255, 0, 0}, {0xFFFFFFFFu, 0, 0},
     };
     for (const Case& c : cases)
     {
@@ -136,8 +136,8 @@ TEST(SubresourceLayoutTest, RefusesWhatCannotBeLaidOutWithinTheData)
     for (const Case& c : cases)
     {
         SubresourceLayout layout;
-        EXPECT_FALSE(LayoutSubresources(c.width, c.height, c.format, c.levels, c.flags, c.dataSize,
-                                        layout))
+        EXPECT_FALSE(
+            LayoutSubresources(c.width, c.height, c.format, c.levels, c.flags, c.dataSize, layout))
             << c.what;
         EXPECT_EQ(layout.count, 0u) << c.what;
     }

@@ -16,7 +16,7 @@ struct Record : ListNode
 
 class TextureTableTest : public ::testing::Test
 {
-protected:
+  protected:
     Record* Add(int tag)
     {
         records.push_back(std::make_unique<Record>(tag));
