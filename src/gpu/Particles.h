@@ -8,7 +8,8 @@
 constexpr std::uint32_t kParticleCount = 2450000;
 constexpr std::uint32_t kParticleGroupSize = 256;
 constexpr std::uint32_t kParticleSlots = 8;
-constexpr std::uint32_t kParticleGroups = (kParticleCount + kParticleGroupSize - 1) / kParticleGroupSize;
+constexpr std::uint32_t kParticleGroups =
+    (kParticleCount + kParticleGroupSize - 1) / kParticleGroupSize;
 static_assert(kParticleGroups == 9571);
 static_assert(sizeof(Particle) * kParticleCount == 68600000);
 

@@ -60,8 +60,7 @@ float SimplexNoise3DReference(Vec3 v)
     const Vec3 x0 = Add(v - i, t);
 
     // The third comparison is strict: a proper simplex on the main diagonal too.
-    const Vec3 g{x0.x >= x0.y ? 1.0f : 0.0f, x0.y >= x0.z ? 1.0f : 0.0f,
-                 x0.z > x0.x ? 1.0f : 0.0f};
+    const Vec3 g{x0.x >= x0.y ? 1.0f : 0.0f, x0.y >= x0.z ? 1.0f : 0.0f, x0.z > x0.x ? 1.0f : 0.0f};
     const Vec3 l{1.0f - g.x, 1.0f - g.y, 1.0f - g.z};
     const Vec3 i1{std::min(g.x, l.z), std::min(g.y, l.x), std::min(g.z, l.y)};
     const Vec3 i2{std::max(g.x, l.z), std::max(g.y, l.x), std::max(g.z, l.y)};
@@ -73,8 +72,8 @@ float SimplexNoise3DReference(Vec3 v)
     float result = 0.0f;
     for (int k = 0; k < 4; ++k)
     {
-        const float p = Permute(Permute(Permute(i.z + offsets[k].z) + i.y + offsets[k].y) + i.x +
-                                offsets[k].x);
+        const float p =
+            Permute(Permute(Permute(i.z + offsets[k].z) + i.y + offsets[k].y) + i.x + offsets[k].x);
         const float j = p - std::floor(p * 0.0204081628f) * 49.0f;
         const float gxi = std::floor(j * 0.142857149f);
         const float gyi = j - 7.0f * gxi;
@@ -103,12 +102,12 @@ Particle UpdateParticleReference(const Particle& particle, float deltaTime)
 
     const float e = 0.00999999978f;
     const Vec3 q = p * 0.00999999978f;
-    const float dx = SimplexNoise3DReference(q + Vec3{e, 0, 0}) -
-                     SimplexNoise3DReference(q - Vec3{e, 0, 0});
-    const float dy = SimplexNoise3DReference(q + Vec3{0, e, 0}) -
-                     SimplexNoise3DReference(q - Vec3{0, e, 0});
-    const float dz = SimplexNoise3DReference(q + Vec3{0, 0, e}) -
-                     SimplexNoise3DReference(q - Vec3{0, 0, e});
+    const float dx =
+        SimplexNoise3DReference(q + Vec3{e, 0, 0}) - SimplexNoise3DReference(q - Vec3{e, 0, 0});
+    const float dy =
+        SimplexNoise3DReference(q + Vec3{0, e, 0}) - SimplexNoise3DReference(q - Vec3{0, e, 0});
+    const float dz =
+        SimplexNoise3DReference(q + Vec3{0, 0, e}) - SimplexNoise3DReference(q - Vec3{0, 0, e});
     const Vec3 curl = Vec3{dy - dz, dz - dx, dx - dy} * 50.0f;
     const Vec3 velocity = direction + curl;
 
@@ -125,8 +124,8 @@ std::array<float, 4> ParticleColorReference(const Particle& particle)
     const Vec3 v{particle.velocity[0], particle.velocity[1], particle.velocity[2]};
     const float a =
         Saturate(std::sqrt(Dot(v, v)) * (particle.lifetime * 0.00999999978f) * 0.100000001f);
-    return {0.0500000007f + 0.25f * a, 0.0500000007f + 0.550000012f * a,
-            0.25f + 0.600000024f * a, a};
+    return {0.0500000007f + 0.25f * a, 0.0500000007f + 0.550000012f * a, 0.25f + 0.600000024f * a,
+            a};
 }
 
 Vec3 Image::Texel(int x, int y) const
@@ -174,9 +173,9 @@ float ScanlineReference(float v, float height)
 
 Vec3 PostPixelReference(const PostInputs& in, float u, float v, float grain)
 {
-    static const Vec3 kWeights[9] = {{1, 0, 0},         {1, 0, 0},     {0.75f, 0.25f, 0},
-                                     {0.375f, 0.625f, 0}, {0, 1, 0},     {0, 0.625f, 0.375f},
-                                     {0, 0.25f, 0.75f},   {0, 0, 1},     {0, 0, 1}};
+    static const Vec3 kWeights[9] = {{1, 0, 0},           {1, 0, 0}, {0.75f, 0.25f, 0},
+                                     {0.375f, 0.625f, 0}, {0, 1, 0}, {0, 0.625f, 0.375f},
+                                     {0, 0.25f, 0.75f},   {0, 0, 1}, {0, 0, 1}};
     const float spread = in.fft * 0.0125000002f;
     float tu = u;
     float tv = v;
@@ -217,7 +216,8 @@ Vec3 PostPixelReference(const PostInputs& in, float u, float v, float grain)
 
     const float exposure = 2.0f * in.fft + 1.45000005f;
     const Vec3 overlay = in.overlay->Sample(u, v);
-    const auto finish = [&](float c, float o) {
+    const auto finish = [&](float c, float o)
+    {
         const float levelsInput = 255.0f * c - 23.0f;
         if (levelsInput < 0.0f)
             return 0.0f;

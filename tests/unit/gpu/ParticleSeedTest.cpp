@@ -28,7 +28,7 @@ TEST(RandomUnitTest, StaysInTheUnitRangeOnMultiplesOf1Over32767)
 
 class InitialParticlesTest : public ::testing::Test
 {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         std::srand(12345);
@@ -85,7 +85,8 @@ TEST_F(InitialParticlesTest, VelocityIsZeroAndLifetimeIsTheDistanceFromTheOrigin
         ASSERT_EQ(particle.velocity[1], 0.0f);
         ASSERT_EQ(particle.velocity[2], 0.0f);
         const float* p = particle.position;
-        const double distance = std::sqrt(double(p[0]) * p[0] + double(p[1]) * p[1] + double(p[2]) * p[2]);
+        const double distance =
+            std::sqrt(double(p[0]) * p[0] + double(p[1]) * p[1] + double(p[2]) * p[2]);
         ASSERT_NEAR(particle.lifetime, distance, 1e-4 * distance + 1e-6);
         longest = std::max(longest, particle.lifetime);
     }
