@@ -161,7 +161,7 @@ TEST_F(PbrProgramTest, ShadedPixelsMatchTheReference)
                                    c.roughness};
                 const Vec3 expected = PbrPixelReference(in, *irradianceFaces, kPrefiltered);
                 const float* gpu = &pixels[(std::size_t(row) * kSize + std::size_t(column)) * 4];
-                const float tolerance = 1e-3f;
+                const float tolerance = 1e-4f;
                 ASSERT_NEAR(gpu[0], expected.x, tolerance) << column << ", " << row;
                 ASSERT_NEAR(gpu[1], expected.y, tolerance) << column << ", " << row;
                 ASSERT_NEAR(gpu[2], expected.z, tolerance) << column << ", " << row;
