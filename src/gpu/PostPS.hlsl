@@ -11,7 +11,7 @@ SamplerState s : register(s0);
 static const float3 kAberrationWeights[9] = {
     float3(1.0, 0.0, 0.0),   float3(1.0, 0.0, 0.0),   float3(0.75, 0.25, 0.0),
     float3(0.375, 0.625, 0.0), float3(0.0, 1.0, 0.0), float3(0.0, 0.625, 0.375),
-    float3(0.0, 0.25, 0.75), float3(0.0, 0.0, 1.0),   float3(0.0, 0.0, 1.0),
+    float3(0.0, 0.25, 0.75), float3(0.0, 0.0, 1.0),   float3(0.0, 0.0, 1.0)
 };
 
 float4 main(FullscreenVaryings input) : SV_Target

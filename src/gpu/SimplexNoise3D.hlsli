@@ -23,10 +23,10 @@ float4 Permute(float4 w)
 float SimplexNoise3D(float3 v)
 {
     // Skew into the simplex lattice and back.
-    const float s = (v.x + v.y + v.z) * 0.333333343;
-    float3 i = floor(v + s);
-    const float t = (i.x + i.y + i.z) * 0.166666672;
-    const float3 x0 = v - i + t;
+    const float skew = (v.x + v.y + v.z) * 0.333333343;
+    float3 i = floor(v + skew);
+    const float unskew = (i.x + i.y + i.z) * 0.166666672;
+    const float3 x0 = v - i + unskew;
 
     // Corner order. The third comparison is strict so that points with x0.x == x0.y == x0.z (the
     // whole main diagonal, the origin included) still get a proper simplex; with three

@@ -189,3 +189,28 @@ TEST_F(ParticleEngineTest, UpdateStepMatchesTheReferenceAndDrawsColouredPoints)
         ASSERT_EQ(moved[i].lifetime, expected.lifetime) << i;
     }
 }
+
+TEST_F(ParticleEngineTest, ThreadsPastTheLastParticleWriteNothing)
+{
+    ASSERT_TRUE(CreateParticleShaders());
+    // The compute program over a buffer one group longer than the particles: the 176 idle
+    // threads of the last group, and the group after it, must leave their records alone.
+    const std::uint32_t records = kParticleGroups * kParticleGroupSize + kParticleGroupSize;
+    std::vector<Particle> data(records, Particle{{1.0f, 2.0f, 3.0f}, {4.0f, 5.0f, 6.0f}, 50.0f});
+    GLuint buffer = 0;
+    glCreateBuffers(1, &buffer);
+    glNamedBufferStorage(buffer, GLsizeiptr(records * sizeof(Particle)), data.data(), 0);
+    SetFrame(IdentityFrame());
+    glUseProgramStages(display->Pipeline(), GL_COMPUTE_SHADER_BIT, ParticleEngine().computeShader);
+    glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, buffer);
+    glDispatchCompute(kParticleGroups + 1, 1, 1);
+    glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
+    glUseProgramStages(display->Pipeline(), GL_COMPUTE_SHADER_BIT, 0);
+    std::vector<Particle> after(records);
+    glGetNamedBufferSubData(buffer, 0, GLsizeiptr(records * sizeof(Particle)), after.data());
+    glDeleteBuffers(1, &buffer);
+
+    EXPECT_EQ(after[kParticleCount - 1].lifetime, 49.0f);
+    for (std::uint32_t i = kParticleCount; i < records; ++i)
+        ASSERT_EQ(std::memcmp(&after[i], &data[i], sizeof(Particle)), 0) << i;
+}
