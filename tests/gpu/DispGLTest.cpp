@@ -228,7 +228,9 @@ TEST_F(DispGLTest, ShortOrUnusableTextureDataFailsWithoutRegistering)
         EXPECT_EQ(mark.Since(), "CreateTexture2D failed.\n[ERROR] CreateTexture failed.\n")
             << c.what;
     }
-    EXPECT_EQ(display->CreateRenderTarget(4, 4, RGBA8, 1, 0).value, 0x01000000u);
+    const TextureHandle next = display->CreateRenderTarget(4, 4, RGBA8, 1, 0);
+    EXPECT_EQ(next.value, 0x01000000u);
+    display->ReleaseTexture(next);
 }
 
 TEST_F(DispGLTest, CubeLevelsComeFromTheirPlaceInTheData)
@@ -368,7 +370,7 @@ TEST_F(DispGLTest, DepthTargetBoundAsTextureLeavesTheSlotEmpty)
     ASSERT_TRUE(quad->CreateIndexBuffer(indices, 6));
     std::unique_ptr<Shader> set(DefaultSet());
     ASSERT_NE(set, nullptr);
-    SetBaseColor(0.25f, 0.5f, 0.75f, 0.0f);
+    SetBaseColor(0.25f, 0.5f, 0.75f, 0.5f); // alpha too is added, unclamped
 
     struct Case
     {
@@ -396,7 +398,7 @@ TEST_F(DispGLTest, DepthTargetBoundAsTextureLeavesTheSlotEmpty)
         EXPECT_FLOAT_EQ(texels[0], 0.25f + c.expectedAdd) << c.what;
         EXPECT_FLOAT_EQ(texels[1], 0.5f + c.expectedAdd) << c.what;
         EXPECT_FLOAT_EQ(texels[2], 0.75f + c.expectedAdd) << c.what;
-        EXPECT_FLOAT_EQ(texels[3], 0.0f + c.expectedAdd) << c.what;
+        EXPECT_FLOAT_EQ(texels[3], 0.5f + c.expectedAdd) << c.what;
     }
     display->ReleaseTexture(image);
     display->ReleaseTexture(sampledDepth);
@@ -534,4 +536,98 @@ TEST_F(DispGLTest, CreateConstantBuffersMakesTheThreeBlocks)
     delete g_objectConstants;
     delete g_materialConstants;
     g_frameConstants = g_objectConstants = g_materialConstants = nullptr;
+}
+
+TEST_F(DispGLTest, ViewportOriginIsTheTopLeftCorner)
+{
+    const Vertex all[4] = {{{-1, -1, 0.5f}, {}, {}},
+                           {{1, -1, 0.5f}, {}, {}},
+                           {{-1, 1, 0.5f}, {}, {}},
+                           {{1, 1, 0.5f}, {}, {}}};
+    const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    std::unique_ptr<Geometry> quad(CreateGeometry());
+    ASSERT_TRUE(quad->CreateVertexBuffer(all, sizeof(Vertex), 4));
+    ASSERT_TRUE(quad->CreateIndexBuffer(indices, 6));
+    std::unique_ptr<Shader> set(DefaultSet());
+    ASSERT_NE(set, nullptr);
+
+    display->SetRenderTarget({display->GetBackBuffer(), TextureHandle{0xFFFFFFFF}});
+    display->SetViewport(16, 0, 32, 16); // 32 × 16 pixels from column 16 of the top row
+    set->Bind();
+    quad->BindVertexBuffer();
+    quad->BindIndexBuffer();
+    quad->Draw();
+    display->SetViewport(0, 0, float(kWidth), float(kHeight));
+
+    std::vector<std::uint8_t> pixels;
+    ASSERT_TRUE(display->ReadBackBuffer(pixels));
+    int covered = 0;
+    for (std::uint32_t y = 0; y < kHeight; ++y)
+        for (std::uint32_t x = 0; x < kWidth; ++x)
+        {
+            const bool inside = x >= 16 && x < 48 && y < 16;
+            const bool red = pixels[(y * kWidth + x) * 4] == 255;
+            EXPECT_EQ(red, inside) << x << "," << y;
+            covered += red;
+        }
+    EXPECT_EQ(covered, 32 * 16);
+}
+
+TEST_F(DispGLTest, CubeFacesAndTheirRowsAreWhereDirect3DPutsThem)
+{
+    // 2×2 faces in the order +X, -X, +Y, -Y, +Z, -Z; the top row of face f is (f, 0), the
+    // bottom row (f, 1), in red and green, as a Direct3D cube texture holds them.
+    std::uint8_t faces[6][2][2][4] = {};
+    for (int face = 0; face < 6; ++face)
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 2; ++column)
+            {
+                faces[face][row][column][0] = std::uint8_t(face * 40);
+                faces[face][row][column][1] = std::uint8_t(row * 200);
+                faces[face][row][column][3] = 255;
+            }
+    const TextureHandle cube = display->CreateTexture(2, 2, RGBA8, 1, CubeMap, faces, sizeof faces);
+    ASSERT_NE(cube.value, 0u);
+
+    // One pixel per direction: pixel i samples direction i of the table below.
+    const std::string vertex = EmbeddedText("FullscreenVS");
+    const std::string pixel = R"(#version 450
+layout(binding = 0) uniform samplerCube cube;
+layout(location = 0) out vec4 color;
+const vec3 directions[8] = vec3[](vec3(1, 0.5, 0), vec3(1, -0.5, 0), vec3(-1, 0.5, 0),
+    vec3(0, 1, -0.5), vec3(0, 1, 0.5), vec3(0, -1, 0.5), vec3(0, 0.5, 1), vec3(0, 0.5, -1));
+void main() { color = texture(cube, directions[int(gl_FragCoord.x) % 8]); }
+)";
+    std::unique_ptr<Shader> set(CreateFromText({vertex, pixel}, nullptr));
+    ASSERT_NE(set, nullptr);
+    const TextureHandle target = display->CreateRenderTarget(8, 1, RGBA8, 1, 0);
+    display->SetRenderTarget({target, TextureHandle{0xFFFFFFFF}});
+    display->SetViewport(0, 0, 8, 1);
+    set->Bind();
+    display->BindTexture(0, cube);
+    display->SetPrimitiveTopology(GL_TRIANGLE_STRIP);
+    display->Draw(4, 0);
+    display->SetPrimitiveTopology(GL_TRIANGLES);
+
+    std::uint8_t pixels[8 * 4] = {};
+    glGetTextureImage(display->FindTexture(target)->texture, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      sizeof pixels, pixels);
+    struct Expected
+    {
+        const char* direction;
+        int face;
+        int row;
+    };
+    // On the side faces up is the top row; +Y's top row lies towards -Z, -Y's towards +Z.
+    const Expected expected[8] = {
+        {"+X up", 0, 0},         {"+X down", 0, 1},       {"-X up", 1, 0}, {"+Y towards -Z", 2, 0},
+        {"+Y towards +Z", 2, 1}, {"-Y towards +Z", 3, 0}, {"+Z up", 4, 0}, {"-Z up", 5, 0},
+    };
+    for (int i = 0; i < 8; ++i)
+    {
+        EXPECT_EQ(pixels[i * 4], expected[i].face * 40) << expected[i].direction;
+        EXPECT_EQ(pixels[i * 4 + 1], expected[i].row * 200) << expected[i].direction;
+    }
+    display->ReleaseTexture(target);
+    display->ReleaseTexture(cube);
 }

@@ -128,7 +128,7 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
     CountGlObjectsCreated(2);
 
     sTexGL* record =
-        AllocateTexture(false, true, false, mode.width, mode.height, mode.format, 1, 0, nullptr, 0);
+        AllocateTexture(true, false, mode.width, mode.height, mode.format, 1, 0, nullptr, 0);
     if (!record)
     {
         Logger::Print("ERROR: Failed to get D3D11 backbuffer texture.\n");
@@ -281,9 +281,9 @@ TextureHandle DispGL::GetBackBuffer()
     return backBuffer;
 }
 
-sTexGL* DispGL::AllocateTexture(bool shader, bool render, bool depth, std::uint32_t width,
-                                std::uint32_t height, PixelFormat format, std::uint32_t levels,
-                                std::uint32_t flags, const void* data, std::size_t dataSize)
+sTexGL* DispGL::AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
+                                PixelFormat format, std::uint32_t levels, std::uint32_t flags,
+                                const void* data, std::size_t dataSize)
 {
     // The combinations Direct3D refuses at texture creation are refused here too.
     const bool usable = format < sizeof kGlFormats / sizeof kGlFormats[0] && width != 0 &&
@@ -298,7 +298,6 @@ sTexGL* DispGL::AllocateTexture(bool shader, bool render, bool depth, std::uint3
         Logger::Print("CreateTexture2D failed.\n");
         return nullptr;
     }
-    (void)shader;
 
     std::uint32_t levelCount = TextureLevelCount(levels, flags);
     if (levelCount == 0)
@@ -365,10 +364,13 @@ sTexGL* DispGL::AllocateTexture(bool shader, bool render, bool depth, std::uint3
 
 bool DispGL::AttachRenderView(sTexGL* record)
 {
-    glNamedFramebufferTexture(renderFramebuffer, GL_COLOR_ATTACHMENT0, record->texture, 0);
-    const bool complete = glCheckNamedFramebufferStatus(renderFramebuffer, GL_DRAW_FRAMEBUFFER) ==
-                          GL_FRAMEBUFFER_COMPLETE;
-    glNamedFramebufferTexture(renderFramebuffer, GL_COLOR_ATTACHMENT0, 0, 0);
+    // A framebuffer of its own, so that the bound targets stay as they are.
+    GLuint framebuffer = 0;
+    glCreateFramebuffers(1, &framebuffer);
+    glNamedFramebufferTexture(framebuffer, GL_COLOR_ATTACHMENT0, record->texture, 0);
+    const bool complete =
+        glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glDeleteFramebuffers(1, &framebuffer);
     record->renderView = complete;
     return complete;
 }
@@ -388,7 +390,7 @@ TextureHandle DispGL::CreateTexture(std::uint32_t width, std::uint32_t height, P
                                     std::size_t dataSize)
 {
     sTexGL* record =
-        AllocateTexture(true, false, false, width, height, format, levels, flags, data, dataSize);
+        AllocateTexture(false, false, width, height, format, levels, flags, data, dataSize);
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");
@@ -402,8 +404,7 @@ TextureHandle DispGL::CreateDepthTarget(std::uint32_t width, std::uint32_t heigh
                                         PixelFormat format, std::uint32_t levels,
                                         std::uint32_t flags)
 {
-    sTexGL* record =
-        AllocateTexture(false, false, true, width, height, format, levels, flags, nullptr, 0);
+    sTexGL* record = AllocateTexture(false, true, width, height, format, levels, flags, nullptr, 0);
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");
@@ -417,8 +418,7 @@ TextureHandle DispGL::CreateRenderTarget(std::uint32_t width, std::uint32_t heig
                                          PixelFormat format, std::uint32_t levels,
                                          std::uint32_t flags)
 {
-    sTexGL* record =
-        AllocateTexture(true, true, false, width, height, format, levels, flags, nullptr, 0);
+    sTexGL* record = AllocateTexture(true, false, width, height, format, levels, flags, nullptr, 0);
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");

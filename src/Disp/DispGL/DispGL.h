@@ -65,9 +65,9 @@ class DispGL final : public Disp
     GLuint Pipeline() const { return pipeline; }
 
   private:
-    sTexGL* AllocateTexture(bool shader, bool render, bool depth, std::uint32_t width,
-                            std::uint32_t height, PixelFormat format, std::uint32_t levels,
-                            std::uint32_t flags, const void* data, std::size_t dataSize);
+    sTexGL* AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
+                            PixelFormat format, std::uint32_t levels, std::uint32_t flags,
+                            const void* data, std::size_t dataSize);
     bool AttachRenderView(sTexGL* record);
     void DeleteRecord(sTexGL* record);
     void BindEmptySlot(std::uint32_t slot);
