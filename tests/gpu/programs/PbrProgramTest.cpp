@@ -252,3 +252,38 @@ TEST_F(PbrProgramTest, VertexProgramsPlaceAndDisplaceByTheRowVectorConvention)
         }
     }
 }
+
+TEST_F(PbrProgramTest, DefaultMaterialIgnoresTheObjectMatrixAndWritesNoWorldPosition)
+{
+    const GpuProgram probe = {"VaryingsProbePS", kVaryingsProbePS, sizeof kVaryingsProbePS - 1};
+    std::vector<MeshVertex> points;
+    for (int row = 0; row < kSize; ++row)
+        for (int column = 0; column < kSize; ++column)
+            points.push_back({{PixelX(column), PixelY(row), 0.5f}, {0.0f, 0.0f, 1.0f}, {}});
+    ASSERT_TRUE(geometry->CreateVertexBuffer(points.data(), sizeof(MeshVertex),
+                                             std::uint32_t(points.size())));
+    // An object matrix that would push every point off the target if it were applied.
+    CBufferObjectData object = {};
+    for (int i = 0; i < 4; ++i)
+        object.TransformMatrix[i][i] = object.TransformMatrixIT[i][i] = 1.0f;
+    object.TransformMatrix[3][0] = 7.0f;
+    SetObject(object);
+    SetFrame(IdentityFrame());
+    BindFloatTarget(kSize, kSize);
+    std::unique_ptr<Shader> set(
+        CreateShaderSet({FindGpuProgram("MaterialDefaultVS"), &probe, &kMeshLayout}));
+    ASSERT_NE(set, nullptr);
+    set->Bind();
+    geometry->BindVertexBuffer();
+    display->SetPrimitiveTopology(GL_POINTS);
+    display->Draw(std::uint32_t(points.size()), 0);
+    display->SetPrimitiveTopology(GL_TRIANGLES);
+
+    const std::vector<float> pixels = ReadTarget();
+    for (std::size_t p = 0; p < pixels.size(); p += 4)
+    {
+        ASSERT_EQ(pixels[p], 0.0f) << p / 4;
+        ASSERT_EQ(pixels[p + 1], 0.0f) << p / 4;
+        ASSERT_EQ(pixels[p + 2], 0.0f) << p / 4;
+    }
+}
