@@ -15,6 +15,32 @@ DispGL* Display()
     return static_cast<DispGL*>(g_display);
 }
 
+bool IsFloatType(GLint type)
+{
+    return type == GL_FLOAT || type == GL_FLOAT_VEC2 || type == GL_FLOAT_VEC3 ||
+           type == GL_FLOAT_VEC4;
+}
+
+// Direct3D's layout validation: every vertex input the program reads has a float element.
+bool LayoutFitsProgram(const InputLayoutDesc& layout, GLuint program)
+{
+    GLint inputs = 0;
+    glGetProgramInterfaceiv(program, GL_PROGRAM_INPUT, GL_ACTIVE_RESOURCES, &inputs);
+    for (GLint input = 0; input < inputs; ++input)
+    {
+        const GLenum properties[2] = {GL_LOCATION, GL_TYPE};
+        GLint values[2] = {-1, 0};
+        glGetProgramResourceiv(program, GL_PROGRAM_INPUT, GLuint(input), 2, properties, 2, nullptr,
+                               values);
+        if (values[0] < 0)
+            continue; // a system value such as gl_VertexID
+        if (GLuint(values[0]) >= layout.count || !IsFloatType(values[1]))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 // A linked separable program of one stage, or 0; the compiler's text goes to stderr only.
 GLuint CreateProgram(GLenum stage, const GpuProgram* program)
 {
@@ -47,32 +73,6 @@ void DeleteProgram(GLuint& program)
         program = 0;
     }
 }
-
-bool IsFloatType(GLint type)
-{
-    return type == GL_FLOAT || type == GL_FLOAT_VEC2 || type == GL_FLOAT_VEC3 ||
-           type == GL_FLOAT_VEC4;
-}
-
-// Direct3D's layout validation: every vertex input the program reads has a float element.
-bool LayoutFitsProgram(const InputLayoutDesc& layout, GLuint program)
-{
-    GLint inputs = 0;
-    glGetProgramInterfaceiv(program, GL_PROGRAM_INPUT, GL_ACTIVE_RESOURCES, &inputs);
-    for (GLint input = 0; input < inputs; ++input)
-    {
-        const GLenum properties[2] = {GL_LOCATION, GL_TYPE};
-        GLint values[2] = {-1, 0};
-        glGetProgramResourceiv(program, GL_PROGRAM_INPUT, GLuint(input), 2, properties, 2, nullptr,
-                               values);
-        if (values[0] < 0)
-            continue; // a system value such as gl_VertexID
-        if (GLuint(values[0]) >= layout.count || !IsFloatType(values[1]))
-            return false;
-    }
-    return true;
-}
-} // namespace
 
 ShaderGL::~ShaderGL()
 {

@@ -6,6 +6,14 @@
 
 #include <epoxy/gl.h>
 
+struct GpuProgram;
+
+// A linked separable program of one stage from embedded GLSL, or 0 (the compiler's text goes to
+// stderr only); the particle engine makes its programs the same way.
+GLuint CreateProgram(GLenum stage, const GpuProgram* program);
+// Deletes a program made by CreateProgram, if any, and zeroes the name.
+void DeleteProgram(GLuint& program);
+
 class ShaderGL final : public Shader
 {
   public:
