@@ -92,3 +92,10 @@ class Disp
 
 // The one display device of the process.
 extern Disp* g_display;
+
+// A new, uninitialised device of the back end this build uses (DispDX11 or DispGL).
+Disp* CreateDisplayDevice();
+
+// The full-screen pass's draw: a four-vertex triangle strip with no vertex or index buffer (the
+// vertex program makes the corners), then the triangle-list topology every other draw assumes.
+void DrawFullscreenQuad();

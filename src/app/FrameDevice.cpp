@@ -1,6 +1,7 @@
 // Forwards the frame's device calls to the display, the scene drawing and the GPU modules.
 #include "FrameDevice.h"
 
+#include "RandomUnit.h"
 #include "SceneDraw.h"
 
 namespace
@@ -99,7 +100,7 @@ void DisplayFrameDevice::DrawPostQuad()
 
 void StartPresentation(Presentation& presentation, const FrameResources& resources)
 {
-    InitPresentation(presentation, InstanceRandom);
+    InitPresentation(presentation, RandomUnit);
     BindIfPresent(resources.shaders.defaultMaterial);
 }
 
@@ -107,5 +108,5 @@ void RenderFrame(Presentation& presentation, const FrameResources& resources, fl
                  float deltaTime, SpectrumView spectrum)
 {
     DisplayFrameDevice device(resources);
-    RunFrame(presentation, device, musicTime, deltaTime, spectrum, InstanceRandom);
+    RunFrame(presentation, device, musicTime, deltaTime, spectrum, RandomUnit);
 }

@@ -1,7 +1,6 @@
 // The segment scripts: what each kind animates and the order in which it draws its meshes.
 #include "Segments.h"
 
-#include <cstdlib>
 
 namespace
 {
@@ -295,11 +294,6 @@ void DrawSphere(ScriptDrawer& d, const SegmentObjects& o)
 }
 
 } // namespace
-
-float InstanceRandom()
-{
-    return static_cast<float>(std::rand() % 32768) / 32767.0f;
-}
 
 Float4 EulerQuaternion(float yaw, float pitch, float roll)
 {

@@ -36,9 +36,6 @@ struct SegmentObjects
     Matrix4 InstanceMatrices[kInstanceCount];
 };
 
-// rand() scaled to [0, 1] whatever the platform's RAND_MAX; never seeded, so runs repeat.
-float InstanceRandom();
-
 // qY(yaw) x qX(pitch) x qZ(roll), as (x, y, z, w).
 Float4 EulerQuaternion(float yaw, float pitch, float roll);
 Transform InitTransform(Float3 position, Float4 rotation, Float3 scale);

@@ -1,6 +1,8 @@
 // The main window on Linux: an SDL2 window with an OpenGL surface.
 #include "Window.h"
 
+#include "DispGL.h"
+
 #include <SDL.h>
 
 bool QuitRequested = false;
@@ -9,6 +11,7 @@ WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
+    SetGlContextAttributes();
     SDL_DisplayMode screen{};
     if (SDL_GetDesktopDisplayMode(0, &screen) != 0)
         screen.w = screen.h = 0;

@@ -354,3 +354,20 @@ void DispDX11::BindTexture(std::uint32_t slot, TextureHandle handle)
     ID3D11ShaderResourceView* view = record ? record->shaderView : nullptr;
     context->PSSetShaderResources(slot, 1, &view);
 }
+
+Disp* CreateDisplayDevice()
+{
+    return new DispDX11;
+}
+
+void DrawFullscreenQuad()
+{
+    ID3D11DeviceContext* context = static_cast<DispDX11*>(g_display)->context;
+    ID3D11Buffer* noBuffer = nullptr;
+    const UINT zero = 0;
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP);
+    context->IASetVertexBuffers(0, 1, &noBuffer, &zero, &zero);
+    context->IASetIndexBuffer(nullptr, DXGI_FORMAT_UNKNOWN, 0);
+    context->Draw(4, 0);
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+}

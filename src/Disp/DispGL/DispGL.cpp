@@ -485,6 +485,19 @@ void DispGL::Draw(std::uint32_t vertexCount, std::uint32_t startVertex)
     glDrawArrays(topology, GLint(startVertex), GLsizei(vertexCount));
 }
 
+Disp* CreateDisplayDevice()
+{
+    return new DispGL;
+}
+
+void DrawFullscreenQuad()
+{
+    DispGL* display = static_cast<DispGL*>(g_display);
+    display->SetPrimitiveTopology(GL_TRIANGLE_STRIP);
+    display->Draw(4, 0);
+    display->SetPrimitiveTopology(GL_TRIANGLES);
+}
+
 void DispGL::SetInputLayout(const InputLayoutDesc& layout)
 {
     GLuint offset = 0;

@@ -1,4 +1,5 @@
 // The frame sequence and its choices: particles, lens dirt and overlay per frame.
+#include "RandomUnit.h"
 #include "Frame.h"
 
 #include "TimelineTestSupport.h"
@@ -119,7 +120,7 @@ class RecordingFrameDevice : public FrameDevice
 
 struct PresentationRig
 {
-    PresentationRig() { InitPresentation(presentation, InstanceRandom); }
+    PresentationRig() { InitPresentation(presentation, RandomUnit); }
     Presentation presentation;
 };
 
@@ -131,7 +132,7 @@ TEST(Frame, RunsItsStepsInOrder)
     RecordingFrameDevice device;
     SpectrumArray S = SilentSpectrum();
     S[1] = 0.25f;
-    RunFrame(rig.presentation, device, 53.0f, 0.016f, View(S), InstanceRandom);
+    RunFrame(rig.presentation, device, 53.0f, 0.016f, View(S), RandomUnit);
 
     const std::vector<std::string> expected = {
         "scene pass", "frame constants", "world identity", "set 0", "scene textures",
@@ -158,7 +159,7 @@ TEST(Frame, TheFrameEndingASegmentStillShowsTheOldKind)
     RecordingFrameDevice device;
     const SpectrumArray S = SilentSpectrum();
     for (const float t : {16.5f, 16.51f, 16.52f})
-        RunFrame(rig.presentation, device, t, 0.01f, View(S), InstanceRandom);
+        RunFrame(rig.presentation, device, t, 0.01f, View(S), RandomUnit);
     EXPECT_EQ(device.kinds, (std::vector<SegmentKind>{Tarv, Tarv, Scene01}));
     EXPECT_EQ(device.particleFrames, 1); // Tarv shows none, Scene01 does
     ASSERT_EQ(device.post.size(), 3u);
@@ -176,7 +177,7 @@ TEST(Frame, WholePresentationOnOneMeshScenesDrawsOnlyThatMesh)
     for (int n = 0; n <= 150 * 60; ++n)
     {
         const float t = static_cast<float>(n) / 60.0f;
-        RunFrame(rig.presentation, device, t, 1.0f / 60.0f, View(S), InstanceRandom);
+        RunFrame(rig.presentation, device, t, 1.0f / 60.0f, View(S), RandomUnit);
         const SegmentKind kind = device.kinds.back();
         if (order.empty() || order.back() != kind)
             order.push_back(kind);

@@ -54,22 +54,6 @@ TEST(EulerQuaternion, IsTheProductOfTheThreeAxisRotations)
     }
 }
 
-TEST(InstanceRandom, StaysWithinZeroAndOne)
-{
-    float lowest = 1.0f;
-    float highest = 0.0f;
-    for (int i = 0; i < 100000; ++i)
-    {
-        const float value = InstanceRandom();
-        lowest = std::fmin(lowest, value);
-        highest = std::fmax(highest, value);
-    }
-    EXPECT_GE(lowest, 0.0f);
-    EXPECT_LE(highest, 1.0f);
-    EXPECT_LT(lowest, 0.01f);
-    EXPECT_GT(highest, 0.99f);
-}
-
 // Replays a fixed list of values, so tests know what each instance drew.
 class ScriptedRandom
 {

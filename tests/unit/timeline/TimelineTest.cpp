@@ -1,4 +1,5 @@
 // The timeline's rules: fade, segment advance, beats, tint and the camera shot tables.
+#include "RandomUnit.h"
 #include "Timeline.h"
 
 #include "Segments.h"
@@ -224,7 +225,7 @@ struct TimelineRig
     {
         InitCamera(camera, target);
         ResetTimeline(state);
-        InitSegmentObjects(objects, state.AudioTint, InstanceRandom);
+        InitSegmentObjects(objects, state.AudioTint, RandomUnit);
     }
 
     TimelineState state;
@@ -254,7 +255,7 @@ TEST(CameraShots, ShotCounterWrapsOnlyForKindsWithFewerShots)
         rig.state.segmentStart = c.segmentStart;
         rig.state.ShotCounter = c.shotsBefore;
         UpdateTimeline(rig.state, rig.objects, rig.camera, c.segmentStart + 1.0f, View(silent),
-                       InstanceRandom);
+                       RandomUnit);
         EXPECT_EQ(rig.state.ShotCounter, c.shotShown);
         EXPECT_NEAR(rig.camera.transform.position.x, c.position.x, 1e-4f);
         EXPECT_NEAR(rig.camera.transform.position.y, c.position.y, 1e-4f);
@@ -270,7 +271,7 @@ TEST(Timeline, SilentSpectrumKeepsTheFirstShotAndTheQuietTint)
     for (int n = 0; n <= 150 * 60; ++n)
     {
         const float t = static_cast<float>(n) / 60.0f;
-        UpdateTimeline(rig.state, rig.objects, rig.camera, t, View(silent), InstanceRandom);
+        UpdateTimeline(rig.state, rig.objects, rig.camera, t, View(silent), RandomUnit);
         ASSERT_EQ(rig.state.ShotCounter, 0) << "t = " << t;
         ASSERT_EQ(rig.objects.TintMaterial.baseColor[1], quiet.y);
         // The b = 0 rows of the cameras driven by the audio level.
@@ -327,14 +328,14 @@ TEST(Timeline, UpdateAppliesTheBeatBeforeChoosingTheShot)
     rig.state.ShotCounter = 4;
     SpectrumArray kick = SilentSpectrum();
     kick[3] = 1.0f;
-    UpdateTimeline(rig.state, rig.objects, rig.camera, 97.0f, View(kick), InstanceRandom);
+    UpdateTimeline(rig.state, rig.objects, rig.camera, 97.0f, View(kick), RandomUnit);
     EXPECT_EQ(rig.state.ShotCounter, 5);
     EXPECT_FLOAT_EQ(rig.state.LastBeatTime, 97.0f);
     EXPECT_NEAR(rig.camera.transform.position.z, -122.0f, 1e-4f);
     EXPECT_NEAR(rig.camera.roll, 0.157075f, 1e-7f);
 
     // The next beat passes shot 5 and starts again at 0.
-    UpdateTimeline(rig.state, rig.objects, rig.camera, 98.5f, View(kick), InstanceRandom);
+    UpdateTimeline(rig.state, rig.objects, rig.camera, 98.5f, View(kick), RandomUnit);
     EXPECT_EQ(rig.state.ShotCounter, 0);
     EXPECT_NEAR(rig.camera.target->transform.position.x, 317.0f, 1e-4f);
 }
