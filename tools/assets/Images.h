@@ -1,0 +1,29 @@
+// The flat images: lens dirt, worn metal, and the title and credits cards.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace assets
+{
+
+// An 8-bit image, `channels` bytes a pixel (3 = red, green, blue; 1 = grey), rows top first.
+struct Image
+{
+    int width = 0, height = 0, channels = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+Image DirtMaskImage(int width, int height);
+Image DirtScratchesImage(int width, int height);
+Image IronAlbedoImage(int size);
+Image IronMetallicImage(int size);
+// Throws if the font cannot be opened.
+Image IntroImage(int width, int height, const std::string& fontDir);
+Image CreditsImage(int width, int height, const std::string& fontDir);
+
+// Pixel bytes in DDS order: RGB images stored blue, green, red.
+std::vector<std::uint8_t> DdsBytes(const Image& image);
+
+} // namespace assets
