@@ -4,7 +4,11 @@
 #include "Dds.h"
 #include "Environment.h"
 #include "Images.h"
+#include "Mp3Encoder.h"
+#include "Music.h"
 #include "Scenes.h"
+
+#include <stdexcept>
 
 namespace assets
 {
@@ -49,6 +53,15 @@ std::vector<Asset> MakeAssets()
                     [](const GenerateOptions&) { return ImageDds(IronAlbedoImage(kIronSize)); }});
     list.push_back({"iron_metallic.dds",
                     [](const GenerateOptions&) { return ImageDds(IronMetallicImage(kIronSize)); }});
+    list.push_back(
+        {"music.mp3", [](const GenerateOptions&)
+         {
+             const std::vector<std::int16_t> pcm = SynthesizeMusic();
+             std::vector<std::uint8_t> mp3;
+             if (!EncodeMp3(pcm.data(), pcm.size() / 2, kMusicSampleRate, kMusicBitrateKbps, mp3))
+                 throw std::runtime_error("the MP3 encoder failed");
+             return mp3;
+         }});
     return list;
 }
 

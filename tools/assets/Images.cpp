@@ -134,9 +134,10 @@ class Font
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    // Draws `text` with its pen line at `baseline`, centred on `centreX`, into a coverage mask.
+    // Draws `text` with its pen line at `baseline`, centred on `centreX` (or starting there when
+    // not `centred`), into a coverage mask.
     void Draw(std::vector<float>& mask, int w, int h, const std::string& text, int pixels,
-              float centreX, int baseline)
+              float centreX, int baseline, bool centred = true)
     {
         FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels));
         long width = 0;
@@ -145,7 +146,7 @@ class Font
             Load(ch);
             width += face->glyph->advance.x;
         }
-        long pen = static_cast<long>(centreX * 64) - width / 2;
+        long pen = static_cast<long>(centreX * 64) - (centred ? width / 2 : 0);
         for (char ch : text)
         {
             Load(ch);
@@ -377,6 +378,23 @@ Image CreditsImage(int width, int height, const std::string& fontDir)
          {"type: DejaVu Sans, rendered with FreeType", false, 40, 0.64f, {0.8f, 0.85f, 0.95f}},
          {"thank you for watching", true, 56, 0.80f, {0.95f, 0.8f, 0.6f}}},
         {0.25f, 0.15f, 0.35f});
+}
+
+void DrawLabel(Image& image, const std::string& fontFile, const std::string& text, int pixels,
+               int x, int baseline, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    FreeTypeLibrary ft;
+    Font font(ft.library, fontFile);
+    std::vector<float> mask(static_cast<std::size_t>(image.width) * image.height, 0.0f);
+    font.Draw(mask, image.width, image.height, text, pixels, static_cast<float>(x), baseline,
+              false);
+    const std::uint8_t colour[3] = {r, g, b};
+    for (std::size_t i = 0; i < mask.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+        {
+            std::uint8_t& p = image.pixels[i * 3 + c];
+            p = static_cast<std::uint8_t>(p + (colour[c] - p) * mask[i]);
+        }
 }
 
 std::vector<std::uint8_t> DdsBytes(const Image& image)

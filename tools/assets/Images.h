@@ -23,6 +23,11 @@ Image IronMetallicImage(int size);
 Image IntroImage(int width, int height, const std::string& fontDir);
 Image CreditsImage(int width, int height, const std::string& fontDir);
 
+// Draws left-aligned text onto an RGB image (for labels of diagnostic plots). Throws if the font
+// cannot be opened.
+void DrawLabel(Image& image, const std::string& fontFile, const std::string& text, int pixels,
+               int x, int baseline, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
 // Pixel bytes in DDS order: RGB images stored blue, green, red.
 std::vector<std::uint8_t> DdsBytes(const Image& image);
 
