@@ -167,7 +167,8 @@ Mesh Surface(int nu, int nv, const std::function<Vec3(float, float)>& at,
 Mesh DoubleQuad(Vec3 a, Vec3 b, Vec3 c, Vec3 d)
 {
     Mesh mesh;
-    const Vec3 n = Normalize(Cross(b - a, c - a));
+    // From the diagonals, which stay apart even when one edge has zero length.
+    const Vec3 n = Normalize(Cross(c - a, d - b));
     for (float side : {1.0f, -1.0f})
     {
         const std::uint32_t i0 = mesh.AddVertex(a, n * side, 0, 0);

@@ -151,11 +151,13 @@ Scene BuildScene01()
         floor.Append(Translated(Cylinder(6, -40, random.Range(60, 160), 16), {x, 0, z}));
     }
 
-    Mesh core = Sphere(2.2f, 32, 16);
-    core.Append(Torus(3.4f, 0.3f, 48, 8));
-    Mesh middle = RotatedX(Lathe(RectProfile(5.0f, 5.6f, -0.45f, 0.45f), 96), kPi / 2);
+    // Radii leave the closest camera (about 12.7 from the centre) outside even at scale 1.45.
+    Mesh core = Sphere(2.0f, 32, 16);
+    core.Append(Torus(3.0f, 0.28f, 48, 8));
+    Mesh middle = RotatedX(Lathe(RectProfile(4.3f, 4.9f, -0.4f, 0.4f), 96), kPi / 2);
     for (float a : {0.0f, kPi})
-        middle.Append(Translated(Sphere(0.6f, 12, 6), {5.3f * std::cos(a), 5.3f * std::sin(a), 0}));
+        middle.Append(
+            Translated(Sphere(0.55f, 12, 6), {4.6f * std::cos(a), 4.6f * std::sin(a), 0}));
     Mesh studs;
     for (int i = 0; i < 24; ++i)
     {
@@ -199,8 +201,9 @@ Scene BuildTunnel()
     for (int i = 0; i < 8; ++i)
     {
         const float a = 2 * kPi * static_cast<float>(i) / 8;
-        const Vec3 p0{102 * std::cos(a), 0, 102 * std::sin(a)};
-        const Vec3 p1{102 * std::cos(a + 0.35f), 210, 102 * std::sin(a + 0.35f)};
+        // Ends held in from the section's 0..210 so the tilted bar's corners stay inside it.
+        const Vec3 p0{102 * std::cos(a), 3, 102 * std::sin(a)};
+        const Vec3 p1{102 * std::cos(a + 0.35f), 207, 102 * std::sin(a + 0.35f)};
         struts.Append(Bar(p0, p1, 5));
     }
     scene.meshes.push_back({"struts", struts});
@@ -219,10 +222,10 @@ Scene BuildLogo()
 {
     Scene scene{"logo", {}};
     float width = 0;
-    Mesh title = TextMesh("OMBREL", 7, 1.1f, 2, &width);
-    scene.meshes.push_back({"title", Translated(std::move(title), {-width * 0.5f, -3.5f, 0})});
+    Mesh title = TextMesh("OMBREL", 6, 1.0f, 2, &width);
+    scene.meshes.push_back({"title", Translated(std::move(title), {-width * 0.5f, -3.0f, 0})});
 
-    const float hw = width * 0.5f + 3, hh = 6.5f, z = 1.8f;
+    const float hw = width * 0.5f + 2.5f, hh = 5.5f, z = 1.8f;
     Mesh frame;
     frame.Append(Bar({-hw, hh, z}, {hw, hh, z}, 1));
     frame.Append(Bar({-hw, -hh, z}, {hw, -hh, z}, 1));
@@ -408,7 +411,7 @@ Scene BuildGrinder()
         Mesh head = RotatedX(Lathe(RectProfile(0, 4, 14, 18), 6), -kPi / 2);
         hub.Append(Translated(std::move(head), {20 * std::cos(a), 20 * std::sin(a), 0}));
     }
-    hub.Append(RotatedX(Cylinder(9, -20, 20, 24), kPi / 2));
+    hub.Append(RotatedX(Cylinder(9, -17, 17, 24), kPi / 2));
     scene.meshes.push_back({"hub", hub});
     return scene;
 }
