@@ -48,13 +48,14 @@ Mesh Cylinder(float r, float y0, float y1, int segments)
 
 // Unlit backdrop around the Y axis: vertical slats and hoops seen from inside, with gaps so
 // that the flat tint reads as structure against the clear colour.
-Mesh SlattedBackdrop(float radius, float y0, float y1, int slats, float hoopSpacing)
+Mesh SlattedBackdrop(float radius, float y0, float y1, int slats, float slatWidth,
+                     float hoopSpacing)
 {
     Mesh mesh;
     const float step = 2 * kPi / static_cast<float>(slats);
     for (int i = 0; i < slats; ++i)
     {
-        const float a0 = step * static_cast<float>(i), a1 = a0 + step * 0.55f;
+        const float a0 = step * static_cast<float>(i), a1 = a0 + step * slatWidth;
         const Vec3 p0{radius * std::cos(a0), 0, radius * std::sin(a0)};
         const Vec3 p1{radius * std::cos(a1), 0, radius * std::sin(a1)};
         mesh.Append(DoubleQuad(p0 + Vec3{0, y0, 0}, p1 + Vec3{0, y0, 0}, p1 + Vec3{0, y1, 0},
@@ -82,7 +83,7 @@ Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer)
 Scene BuildRings()
 {
     Scene scene{"rings", {}};
-    scene.meshes.push_back({"backdrop", SlattedBackdrop(650, -300, 1300, 40, 160)});
+    scene.meshes.push_back({"backdrop", SlattedBackdrop(650, -300, 1300, 48, 0.18f, 160)});
 
     Mesh core = Sphere(14, 32, 16);
     core.Append(Torus(19, 1.2f, 64, 8));
@@ -90,7 +91,9 @@ Scene BuildRings()
     core.Append(RotatedZ(Torus(23, 0.8f, 64, 8), kPi / 2));
     scene.meshes.push_back({"core", core});
 
-    scene.meshes.push_back({"ring", Lathe(RectProfile(9.0f, 10.0f, -0.6f, 0.6f), 96)});
+    // Radius 30: about 20 at the quiet scale of 0.68, 75 when the sub-bass reads 0.2, and still
+    // inside the camera's orbit (150 or more from the axis) at the loudest.
+    scene.meshes.push_back({"ring", Lathe(RectProfile(28.5f, 30.0f, -1.2f, 1.2f), 128)});
 
     // Faceted double cones with a halo: the first kind of floating piece.
     Mesh crystal = Lathe({{0, -12, 0.9f, -0.45f, true},
@@ -99,7 +102,7 @@ Scene BuildRings()
                           {0, 12, 0.9f, 0.45f, false}},
                          6);
     crystal.Append(Torus(9, 0.6f, 48, 6));
-    scene.meshes.push_back({"crystal", crystal});
+    scene.meshes.push_back({"crystal", Scaled(std::move(crystal), 1.8f)});
 
     // A cube frame: the second kind.
     Mesh frame;
@@ -122,7 +125,7 @@ Scene BuildRings()
         }
     }
     frame.Append(Sphere(3.5f, 16, 8));
-    scene.meshes.push_back({"cubeframe", frame});
+    scene.meshes.push_back({"cubeframe", Scaled(std::move(frame), 1.8f)});
     return scene;
 }
 
@@ -181,7 +184,7 @@ Scene BuildScene01()
 Scene BuildTunnel()
 {
     Scene scene{"tunnel", {}};
-    scene.meshes.push_back({"backdrop", SlattedBackdrop(300, -450, 900, 28, 70)});
+    scene.meshes.push_back({"backdrop", SlattedBackdrop(300, -450, 900, 28, 0.55f, 70)});
 
     // One 210-unit section about +Y; the script stacks five and turns each mesh about Y.
     Mesh walls;
@@ -280,24 +283,30 @@ Scene BuildGreets()
         {"RESPECT", 36, {-245, 0, 170}, {-45, 70, -22}},
         {"CHEERS", 38, {120, 0, 220}, {-60, -20, 0}},
     };
-    Mesh teal1, teal2, blue;
+    // Words in the two teal meshes; the deep-blue mesh 4 is a backing board behind each.
+    Mesh teal1, teal2, boards;
     for (int i = 0; i < 5; ++i)
     {
         const Placed& w = words[i];
-        Mesh& target = i < 2 ? teal1 : (i < 4 ? teal2 : blue);
-        target.Append(Word(w.text, w.height, w.centre, w.viewer));
-        const Vec3 d = Normalize(w.viewer - w.centre);
-        hall.Append(OrientedBox({w.centre.x, (floorY - w.height * 0.6f) * 0.5f, w.centre.z},
-                                {-d.z, 0, d.x}, {0, 1, 0}, {d.x, 0, d.z}, w.height * 0.6f * 3.5f,
-                                (w.height * 0.6f - floorY) * 0.5f, 14));
+        (i % 2 == 0 ? teal1 : teal2).Append(Word(w.text, w.height, w.centre, w.viewer));
+        // Plinth under the word and board behind it, turned like it about the vertical axis.
+        const Vec3 d = Normalize({w.viewer.x - w.centre.x, 0, w.viewer.z - w.centre.z});
+        const Vec3 side{-d.z, 0, d.x};
+        const float top = -w.height * 0.6f;
+        const float halfWidth = w.height * 0.6f * 3.5f;
+        hall.Append(OrientedBox({w.centre.x, (floorY + top) * 0.5f, w.centre.z}, side, {0, 1, 0}, d,
+                                halfWidth, (top - floorY) * 0.5f, 14));
+        boards.Append(OrientedBox(w.centre - d * 22 + Vec3{0, w.height * 0.1f, 0}, side, {0, 1, 0},
+                                  d, halfWidth * 1.5f, w.height * 1.1f, 3));
     }
 
-    Mesh emblem = Torus(40, 3, 96, 12);
-    emblem.Append(Torus(34, 1.2f, 96, 8));
-    for (int i = 0; i < 8; ++i)
+    // A small emblem: the script stacks three at heights -100, 0 and 100 about the origin, where
+    // the cross-hall shots pass within about 14 units, so it stays inside that.
+    Mesh emblem = Torus(10, 1.5f, 64, 10);
+    for (int i = 0; i < 4; ++i)
     {
-        const float a = 2 * kPi * static_cast<float>(i) / 8;
-        emblem.Append(Translated(Sphere(4, 16, 8), {40 * std::cos(a), 0, 40 * std::sin(a)}));
+        const float a = 2 * kPi * static_cast<float>(i) / 4;
+        emblem.Append(Translated(Sphere(2, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
     }
 
     Mesh centrepiece = Lathe({{0, -30, 0.85f, -0.53f, true},
@@ -308,12 +317,15 @@ Scene BuildGreets()
                               {0, 12, 0, 1, false}},
                              8);
     centrepiece.Append(Cylinder(1.5f, 12, 60, 12));
+    // Raised above eye level, inside the top emblem ring, so that it does not stand in the
+    // line of sight of the shots that look across the hall.
+    centrepiece = Translated(std::move(centrepiece), {0, 45, 0});
 
     scene.meshes.push_back({"hall", hall});
     scene.meshes.push_back({"words_a", teal1});
     scene.meshes.push_back({"words_b", teal2});
     scene.meshes.push_back({"emblem", emblem});
-    scene.meshes.push_back({"words_c", blue});
+    scene.meshes.push_back({"boards", boards});
     scene.meshes.push_back({"centrepiece", centrepiece});
     return scene;
 }
