@@ -264,7 +264,6 @@ std::vector<std::uint8_t> PrefilterPixels(int size, int levels)
 {
     const int sourceSize = 128;
     const std::vector<Cube> chain = SourceChain(sourceSize);
-    const int samples = 96;
     const float texelSolidAngle = 4 * kPi / (6.0f * sourceSize * sourceSize);
     std::vector<std::uint8_t> out;
     for (int face = 0; face < 6; ++face)
@@ -274,6 +273,9 @@ std::vector<std::uint8_t> PrefilterPixels(int size, int levels)
             const int s = size >> level;
             const float roughness = static_cast<float>(level) / static_cast<float>(levels - 1);
             const float a = roughness * roughness, a2 = a * a;
+            // Small rough levels take more samples: they cost little and would otherwise show
+            // the fixed sample pattern as streaks.
+            const int samples = level <= 2 ? 96 : 384;
             for (int y = 0; y < s; ++y)
                 for (int x = 0; x < s; ++x)
                 {
