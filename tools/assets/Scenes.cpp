@@ -477,18 +477,21 @@ Scene BuildTarv()
     scene.meshes.push_back({"sky", sky});
 
     Mesh grid;
-    const float w = 0.8f, y = 0.5f;
+    const float w = 1.6f, y = 0.5f; // several pixels wide at 600 units, so no line drops out
+    // Lines in 100-unit pieces, so no single quad spans from behind the camera to the horizon.
     for (float x = -1000; x <= 1000; x += 50)
-        grid.Append(
-            DoubleQuad({x - w, y, -700}, {x + w, y, -700}, {x + w, y, 900}, {x - w, y, 900}));
+        for (float z = -700; z < 900; z += 100)
+            grid.Append(
+                DoubleQuad({x - w, y, z}, {x + w, y, z}, {x + w, y, z + 100}, {x - w, y, z + 100}));
     for (float z = -700; z <= 900; z += 50)
-        grid.Append(
-            DoubleQuad({-1000, y, z - w}, {-1000, y, z + w}, {1000, y, z + w}, {1000, y, z - w}));
+        for (float x = -1000; x < 1000; x += 100)
+            grid.Append(
+                DoubleQuad({x, y, z - w}, {x, y, z + w}, {x + 100, y, z + w}, {x + 100, y, z - w}));
     scene.meshes.push_back({"grid", grid});
 
     auto height = [](float x, float z)
     {
-        const float sides = Smoothstep(160, 520, std::fabs(x)) * Smoothstep(-450, -150, z);
+        const float sides = Smoothstep(350, 750, std::fabs(x)) * Smoothstep(-200, 100, z);
         const float back = Smoothstep(250, 700, z);
         const float mask = std::min(1.0f, sides + back);
         return -4 + mask * (20 + 260 * Ridges(x + 1000, z + 1000));
