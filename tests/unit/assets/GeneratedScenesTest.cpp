@@ -1,5 +1,6 @@
 // The eight generated scene files: they load cleanly and fit the cameras of their segments.
 #include "Mesh.h"
+#include "Scenes.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,16 @@ TEST_P(GeneratedScene, LoadsWithoutErrorsAndHasItsMeshes)
     ASSERT_TRUE(scene.Loaded());
     EXPECT_FALSE(HasErrorLine());
     EXPECT_GE(scene.MeshNodeCount(), GetParam().requiredMeshes);
+    // The file on disk holds the builder's meshes in its order: mesh node k is mesh k.
+    const std::string stem =
+        std::string(GetParam().file).substr(0, std::string(GetParam().file).find('.'));
+    const assets::Scene built = assets::BuildScene(stem);
+    ASSERT_EQ(scene.MeshNodeCount(), built.meshes.size());
+    for (std::uint32_t k = 0; k < scene.MeshNodeCount(); ++k)
+    {
+        EXPECT_STREQ(scene.Mesh(k).name, built.meshes[k].name.c_str()) << k;
+        EXPECT_EQ(scene.Vertices(k).size(), built.meshes[k].mesh.vertices.size()) << k;
+    }
 }
 
 TEST_P(GeneratedScene, MeshesHaveUnitNormalsClampedTexcoordsAndOutwardFaces)
