@@ -189,7 +189,7 @@ void Lead(Bus& bus, double at, double length, double note, float gain, float pan
     }
 }
 
-// A stereo echo of 3/8 of a beat... feedback crossing the channels.
+// A stereo echo whose feedback crosses between the channels.
 void PingPongEcho(Bus& bus, double delaySeconds, float feedback, float mix)
 {
     const std::size_t delay = FrameAt(delaySeconds);

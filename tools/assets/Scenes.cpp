@@ -382,8 +382,8 @@ Mesh Wheel()
     for (int i = 0; i < samples; ++i)
     {
         const Vec3 a = outline[i], b = outline[i + 1];
-        const Vec3 n = Normalize(Cross(b - a, {0, 0, 1})) * -1.0f;
-        const Vec3 out = Dot(n, a) < 0 ? -n : n;
+        // The outline runs anticlockwise, so edge × Z points out of the wheel, flanks included.
+        const Vec3 out = Normalize(Cross(b - a, {0, 0, 1}));
         const float u0 = static_cast<float>(i) / static_cast<float>(samples);
         const float u1 = static_cast<float>(i + 1) / static_cast<float>(samples);
         const std::uint32_t p = mesh.AddVertex(a + Vec3{0, 0, -hz}, out, u0, 0);
