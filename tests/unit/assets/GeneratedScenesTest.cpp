@@ -197,3 +197,32 @@ TEST(GeneratedScenesFit, CloseCamerasStayOutsideTheirObjects)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(GeneratedScenesFit, NormalsPointOutOfTheDisplacedSphereAndTheWheelRims)
+{
+    // The noise displacement moves vertices along their normals: inward normals would dent the
+    // sphere where it should bulge. The wheel's teeth are lit by their outward wall normals.
+    LoadedScene sphere(ReadDataFile("sphere.bin"));
+    ASSERT_TRUE(sphere.Loaded());
+    for (const MeshVertex& v : sphere.Vertices(1))
+        ASSERT_GT(Dot(Normal(v), Position(v)), 0.99f * std::sqrt(Dot(Position(v), Position(v))));
+
+    LoadedScene grinder(ReadDataFile("grinder.bin"));
+    ASSERT_TRUE(grinder.Loaded());
+    std::size_t rimVertices = 0;
+    for (const MeshVertex& v : grinder.Vertices(1))
+    {
+        const Vec3 p = Position(v), n = Normal(v);
+        if (std::hypot(p.x, p.y) > 117 && std::fabs(n.z) < 0.5f)
+        {
+            ++rimVertices;
+            EXPECT_GT(n.x * p.x + n.y * p.y, 0) << p.x << ", " << p.y;
+        }
+    }
+    EXPECT_GT(rimVertices, 100u);
+}
+
+} // namespace
