@@ -48,15 +48,18 @@ PixelFormat FourCCFormat(std::uint32_t code)
     }
 }
 
-// Pixels of every level of one face, each level half the size of the one before (at least 1).
-std::uint64_t FacePixels(std::uint32_t width, std::uint32_t height, std::uint32_t levels)
+// Pixels of every level of six faces, each level half the size of the one before (at least 1).
+// Counting stops past limit, so headers claiming 2^32 x 2^32 pixels cannot wrap the count.
+std::uint64_t CubePixels(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                         std::uint64_t limit)
 {
     std::uint64_t total = 0;
-    for (std::uint32_t level = 0; level < levels; ++level)
+    for (std::uint32_t level = 0; level < levels && total <= limit; ++level)
     {
         const std::uint64_t w = level < 32 ? width >> level : 0;
         const std::uint64_t h = level < 32 ? height >> level : 0;
-        total += (w ? w : 1) * (h ? h : 1);
+        const std::uint64_t facePixels = (w ? w : 1) * (h ? h : 1);
+        total = facePixels > limit ? limit + 1 : total + 6 * facePixels;
     }
     return total;
 }
@@ -77,7 +80,8 @@ bool ParseDDS(std::span<const std::uint8_t> image, TextureDesc& desc)
 {
     if (image.size() < kDDSHeaderBytes)
     {
-        Logger::Print("ParseDDS: %zu bytes, shorter than a DDS header.\n", image.size());
+        Logger::Print("ParseDDS: %u bytes, shorter than a DDS header.\n",
+                      static_cast<unsigned>(image.size()));
         return false;
     }
     desc.height = Word(image, 12);
@@ -112,13 +116,15 @@ bool ParseDDS(std::span<const std::uint8_t> image, TextureDesc& desc)
         {
             // A plain texture keeps only its top level; a cube map needs every level of every
             // face, which lie one after another in the file just as the widened copy holds them.
+            const std::uint64_t available = desc.pixelBytes / 3;
             const std::uint64_t pixelCount =
-                desc.cubeMap ? 6 * FacePixels(desc.width, desc.height, desc.levels)
+                desc.cubeMap ? CubePixels(desc.width, desc.height, desc.levels, available)
                              : std::uint64_t{desc.width} * desc.height;
-            if (pixelCount > desc.pixelBytes / 3)
+            if (pixelCount > available)
             {
-                Logger::Print("ParseDDS: %llu 24-bit pixels claimed, %zu bytes present.\n",
-                              static_cast<unsigned long long>(pixelCount), desc.pixelBytes);
+                Logger::Print(
+                    "ParseDDS: %u x %u 24-bit pixels need more than the %u bytes present.\n",
+                    desc.width, desc.height, static_cast<unsigned>(desc.pixelBytes));
                 return false;
             }
             desc.widened.resize(static_cast<std::size_t>(pixelCount) * 4);
@@ -148,9 +154,13 @@ TextureHandle LoadTexture(const char* path)
         return TextureHandle{};
     }
 
+    // A file that cannot be used is reported like one that cannot be read, after the reason.
     TextureDesc desc;
     if (!ParseDDS(image, desc))
+    {
+        Logger::Error("Failed to load texture '%s'\n", path);
         return TextureHandle{};
+    }
     return g_display->CreateTexture(desc.width, desc.height, desc.format, desc.levels,
                                     desc.cubeMap ? std::uint32_t{CubeMap} : 0u, desc.pixels,
                                     desc.pixelBytes);

@@ -193,8 +193,8 @@ bool ReadSceneData(ByteCursor& cursor, SceneData& data)
     {
         // Checks that failed have reported already; running out of bytes has not.
         if (cursor.Failed())
-            Logger::Print("ReadSceneData: the file ends at byte %zu, before its data does.\n",
-                          cursor.Offset());
+            Logger::Print("ReadSceneData: the file ends at byte %u, before its data does.\n",
+                          static_cast<unsigned>(cursor.Offset()));
         return false;
     }
     Logger::Print("ReadSceneData() done.\n");

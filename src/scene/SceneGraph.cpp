@@ -100,8 +100,8 @@ bool BuildNode(SceneNode** holder, SceneNode* parent, SceneData& data,
     for (std::uint32_t ref : fileNode.meshRefs)
         if (ref >= data.meshes.size())
         {
-            Logger::Print("BuildNode: node '%s' refers to mesh %u of %zu.\n", fileNode.name.c_str(),
-                          ref, data.meshes.size());
+            Logger::Print("BuildNode: node '%s' refers to mesh %u of %u.\n", fileNode.name.c_str(),
+                          ref, static_cast<unsigned>(data.meshes.size()));
             return false;
         }
 

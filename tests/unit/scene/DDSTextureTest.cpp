@@ -165,6 +165,9 @@ TEST_F(DDSTextureTest, ImagesTooShortOrWithTooManyCubeLevelsAreRefused)
          DdsImage({4, 4, 3, kDdsRGB, 0, 24, kDdsCubeMap}, CountingBytes(3 * 126 - 1)), false},
         {"24-bit, claims 4 billion pixels", DdsImage({65536, 65536, 1, kDdsRGB, 0, 24, 0}, {}),
          false},
+        {"24-bit cube, claims 2^32 x 2^32 pixels",
+         DdsImage({0xFFFFFFFF, 0xFFFFFFFF, 21, kDdsRGB, 0, 24, kDdsCubeMap}, CountingBytes(96)),
+         false},
         {"cube of 21 levels", DdsImage({1 << 20, 1 << 20, 21, kDdsFourCC, 113, 0, kDdsCubeMap}, {}),
          true},
         {"cube of 22 levels", DdsImage({1 << 21, 1 << 21, 22, kDdsFourCC, 113, 0, kDdsCubeMap}, {}),
@@ -237,6 +240,8 @@ TEST_F(DDSTextureTest, AnUnparsableFileCreatesNoTexture)
     const std::string path = WriteFile("short.dds", CountingBytes(100));
     EXPECT_EQ(LoadTexture(path.c_str()).value, 0u);
     EXPECT_TRUE(display.textures.empty());
-    EXPECT_EQ(g_log.size(), 3u);
+    ASSERT_EQ(g_log.size(), 4u);
+    EXPECT_EQ(g_log[2], Printed("ParseDDS: 100 bytes, shorter than a DDS header.\n"));
+    EXPECT_EQ(g_log[3], Reported("Failed to load texture '" + path + "'\n"));
 }
 } // namespace

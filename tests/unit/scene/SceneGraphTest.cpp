@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <string>
 
@@ -295,12 +294,4 @@ TEST_F(SceneGraphTest, RollOfAQuarterTurnMapsViewXToY)
                      {{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}, 1e-6f);
 }
 
-TEST_F(SceneGraphTest, CameraDefaults)
-{
-    const CameraNode camera;
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(camera.fieldOfView), 0x3f86098fu);
-    EXPECT_EQ(camera.clipNear, 0.1f);
-    EXPECT_EQ(camera.clipFar, 5000.0f);
-    EXPECT_EQ(camera.type, NodeType::Plain);
-}
 } // namespace
