@@ -1,0 +1,17 @@
+// The presentation's music, synthesized from code: drums, bass, pads and a lead.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace assets
+{
+
+constexpr int kMusicSampleRate = 44100;
+constexpr double kMusicSeconds = 150.0;
+constexpr int kMusicBitrateKbps = 192;
+
+// Interleaved 16-bit stereo at kMusicSampleRate, kMusicSeconds long; silent from 147 s.
+std::vector<std::int16_t> SynthesizeMusic();
+
+} // namespace assets

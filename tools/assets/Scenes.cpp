@@ -1,0 +1,559 @@
+// Builds the eight scenes; mesh k of each is what that segment's script draws as mesh k.
+#include "Scenes.h"
+
+#include "Random.h"
+
+#include <stdexcept>
+
+namespace assets
+{
+
+namespace
+{
+
+// A block between radii r0 and r1 and heights y0 and y1 over the angles a0..a1, with end caps.
+Mesh SectorBlock(float r0, float r1, float y0, float y1, float a0, float a1, int segments)
+{
+    Mesh mesh = Lathe(RectProfile(r0, r1, y0, y1), segments, a0, a1);
+    for (float a : {a0, a1})
+    {
+        const Vec3 radial{std::cos(a), 0, std::sin(a)};
+        const Vec3 n = (a == a0 ? -1.0f : 1.0f) * Vec3{-std::sin(a), 0, std::cos(a)};
+        const std::uint32_t i0 = mesh.AddVertex(radial * r0 + Vec3{0, y0, 0}, n, 0, 0);
+        const std::uint32_t i1 = mesh.AddVertex(radial * r1 + Vec3{0, y0, 0}, n, 1, 0);
+        const std::uint32_t i2 = mesh.AddVertex(radial * r1 + Vec3{0, y1, 0}, n, 1, 1);
+        const std::uint32_t i3 = mesh.AddVertex(radial * r0 + Vec3{0, y1, 0}, n, 0, 1);
+        mesh.AddTriangle(i0, i1, i2);
+        mesh.AddTriangle(i0, i2, i3);
+    }
+    return mesh;
+}
+
+// A bar of square section `thickness` from p0 to p1.
+Mesh Bar(Vec3 p0, Vec3 p1, float thickness)
+{
+    const Vec3 d = Normalize(p1 - p0);
+    const Vec3 helper = std::fabs(d.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+    const Vec3 side = Normalize(Cross(helper, d));
+    const Vec3 up = Cross(d, side);
+    const float h = thickness * 0.5f;
+    return OrientedBox((p0 + p1) * 0.5f, d, side, up, Length(p1 - p0) * 0.5f, h, h);
+}
+
+// A cylinder of radius r about the Y axis from y0 to y1, capped.
+Mesh Cylinder(float r, float y0, float y1, int segments)
+{
+    return Lathe(RectProfile(0, r, y0, y1), segments);
+}
+
+// Unlit backdrop around the Y axis: vertical slats and hoops seen from inside, with gaps so
+// that the flat tint reads as structure against the clear colour.
+Mesh SlattedBackdrop(float radius, float y0, float y1, int slats, float slatWidth,
+                     float hoopSpacing)
+{
+    Mesh mesh;
+    const float step = 2 * kPi / static_cast<float>(slats);
+    for (int i = 0; i < slats; ++i)
+    {
+        const float a0 = step * static_cast<float>(i), a1 = a0 + step * slatWidth;
+        const Vec3 p0{radius * std::cos(a0), 0, radius * std::sin(a0)};
+        const Vec3 p1{radius * std::cos(a1), 0, radius * std::sin(a1)};
+        mesh.Append(DoubleQuad(p0 + Vec3{0, y0, 0}, p1 + Vec3{0, y0, 0}, p1 + Vec3{0, y1, 0},
+                               p0 + Vec3{0, y1, 0}));
+    }
+    for (float y = y0; y <= y1; y += hoopSpacing)
+    {
+        const float r = radius * 0.97f;
+        mesh.Append(Lathe({{r, y, -1, 0, true}, {r, y + hoopSpacing * 0.06f, -1, 0, false}}, 96));
+    }
+    return mesh;
+}
+
+// Text centred on `centre`, its front turned towards `viewer` about the vertical axis.
+Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer)
+{
+    float width = 0;
+    Mesh mesh = TextMesh(text, height, height * 0.16f, height * 0.3f, &width);
+    mesh = Translated(std::move(mesh), {-width * 0.5f, -height * 0.5f, 0});
+    const Vec3 d = viewer - centre;
+    mesh = RotatedY(std::move(mesh), std::atan2(-d.x, -d.z));
+    return Translated(std::move(mesh), centre);
+}
+
+Scene BuildRings()
+{
+    Scene scene{"rings", {}};
+    scene.meshes.push_back({"backdrop", SlattedBackdrop(650, -300, 1300, 48, 0.18f, 160)});
+
+    Mesh core = Sphere(14, 32, 16);
+    core.Append(Torus(19, 1.2f, 64, 8));
+    core.Append(RotatedX(Torus(21, 1.0f, 64, 8), kPi / 2));
+    core.Append(RotatedZ(Torus(23, 0.8f, 64, 8), kPi / 2));
+    scene.meshes.push_back({"core", core});
+
+    // Radius 30: about 20 at the quiet scale of 0.68, 75 when the sub-bass reads 0.2, and still
+    // inside the camera's orbit (150 or more from the axis) at the loudest.
+    scene.meshes.push_back({"ring", Lathe(RectProfile(28.5f, 30.0f, -1.2f, 1.2f), 128)});
+
+    // Faceted double cones with a halo: the first kind of floating piece.
+    Mesh crystal = Lathe({{0, -12, 0.9f, -0.45f, true},
+                          {6, 0, 0.9f, -0.45f, false},
+                          {6, 0, 0.9f, 0.45f, true},
+                          {0, 12, 0.9f, 0.45f, false}},
+                         6);
+    crystal.Append(Torus(9, 0.6f, 48, 6));
+    scene.meshes.push_back({"crystal", Scaled(std::move(crystal), 1.8f)});
+
+    // A cube frame: the second kind.
+    Mesh frame;
+    const float s = 7;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        for (float a : {-s, s})
+        {
+            for (float b : {-s, s})
+            {
+                Vec3 p0, p1;
+                if (axis == 0)
+                    p0 = {-s, a, b}, p1 = {s, a, b};
+                else if (axis == 1)
+                    p0 = {a, -s, b}, p1 = {a, s, b};
+                else
+                    p0 = {a, b, -s}, p1 = {a, b, s};
+                frame.Append(Bar(p0 - (p1 - p0) * 0.07f, p1 + (p1 - p0) * 0.07f, 1.6f));
+            }
+        }
+    }
+    frame.Append(Sphere(3.5f, 16, 8));
+    scene.meshes.push_back({"cubeframe", Scaled(std::move(frame), 1.8f)});
+    return scene;
+}
+
+Scene BuildScene01()
+{
+    Scene scene{"scene01", {}};
+    Random random(101);
+
+    // Mesh order: 1 inner core (object Z), 2 middle ring (Y), 3 studs and 4 outer ring (X).
+    Mesh floor;
+    for (int ix = 0; ix < 40; ++ix)
+    {
+        for (int iz = 0; iz < 20; ++iz)
+        {
+            const float x = -300 + 20 * static_cast<float>(ix),
+                        z = -190 + 20 * static_cast<float>(iz);
+            const float top =
+                -30 + 8 * std::sin(x * 0.02f) * std::cos(z * 0.03f) + random.Range(-6, 6);
+            floor.Append(Box({x, (top - 90) * 0.5f, z}, {9, (top + 90) * 0.5f, 9}));
+        }
+    }
+    for (int i = 0; i < 24; ++i)
+    {
+        const float x = random.Range(-320, 520);
+        const float z = (i % 2 ? 1.0f : -1.0f) * random.Range(70, 190);
+        floor.Append(Translated(Cylinder(6, -40, random.Range(60, 160), 16), {x, 0, z}));
+    }
+
+    // Radii leave the closest camera (about 12.7 from the centre) outside even at scale 1.45.
+    Mesh core = Sphere(2.0f, 32, 16);
+    core.Append(Torus(3.0f, 0.28f, 48, 8));
+    Mesh middle = RotatedX(Lathe(RectProfile(4.3f, 4.9f, -0.4f, 0.4f), 96), kPi / 2);
+    for (float a : {0.0f, kPi})
+        middle.Append(
+            Translated(Sphere(0.55f, 12, 6), {4.6f * std::cos(a), 4.6f * std::sin(a), 0}));
+    Mesh studs;
+    for (int i = 0; i < 24; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 24;
+        const Vec3 radial{std::cos(a), std::sin(a), 0};
+        studs.Append(OrientedBox(radial * 8.2f, radial, {-radial.y, radial.x, 0}, {0, 0, 1}, 0.35f,
+                                 i % 6 == 0 ? 0.5f : 0.2f, 0.5f));
+    }
+    Mesh outer = RotatedX(Lathe(RectProfile(7.0f, 7.8f, -0.55f, 0.55f), 128), kPi / 2);
+
+    // Mesh 0 is not drawn by the script; a small placeholder keeps the indices aligned.
+    scene.meshes.push_back({"spare", Sphere(0.5f, 8, 4)});
+    scene.meshes.push_back({"core", core});
+    scene.meshes.push_back({"middle_ring", middle});
+    scene.meshes.push_back({"studs", studs});
+    scene.meshes.push_back({"outer_ring", outer});
+    scene.meshes.push_back({"environment", floor});
+    return scene;
+}
+
+Scene BuildTunnel()
+{
+    Scene scene{"tunnel", {}};
+    scene.meshes.push_back({"backdrop", SlattedBackdrop(300, -450, 900, 28, 0.55f, 70)});
+
+    // One 210-unit section about +Y; the script stacks five and turns each mesh about Y.
+    Mesh walls;
+    for (int row = 0; row < 3; ++row)
+    {
+        const float y0 = 4 + 70 * static_cast<float>(row);
+        for (int i = 0; i < 10; ++i)
+        {
+            const float a0 =
+                2 * kPi * (static_cast<float>(i) + 0.08f * static_cast<float>(row)) / 10;
+            walls.Append(SectorBlock(110, 118, y0, y0 + 62, a0, a0 + 2 * kPi / 10 * 0.8f, 12));
+        }
+    }
+    scene.meshes.push_back({"walls", walls});
+
+    Mesh struts;
+    for (int i = 0; i < 8; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 8;
+        // Ends held in from the section's 0..210 so the tilted bar's corners stay inside it.
+        const Vec3 p0{102 * std::cos(a), 3, 102 * std::sin(a)};
+        const Vec3 p1{102 * std::cos(a + 0.35f), 207, 102 * std::sin(a + 0.35f)};
+        struts.Append(Bar(p0, p1, 5));
+    }
+    scene.meshes.push_back({"struts", struts});
+
+    Mesh ribs;
+    for (int i = 0; i < 5; ++i)
+    {
+        const float y = 21 + 42 * static_cast<float>(i);
+        ribs.Append(Lathe(RectProfile(88, 96, y - 3, y + 3), 72));
+    }
+    scene.meshes.push_back({"ribs", ribs});
+    return scene;
+}
+
+Scene BuildLogo()
+{
+    Scene scene{"logo", {}};
+    float width = 0;
+    Mesh title = TextMesh("OMBREL", 6, 1.0f, 2, &width);
+    scene.meshes.push_back({"title", Translated(std::move(title), {-width * 0.5f, -3.0f, 0})});
+
+    const float hw = width * 0.5f + 2.5f, hh = 5.5f, z = 1.8f;
+    Mesh frame;
+    frame.Append(Bar({-hw, hh, z}, {hw, hh, z}, 1));
+    frame.Append(Bar({-hw, -hh, z}, {hw, -hh, z}, 1));
+    frame.Append(Bar({-hw, -hh, z}, {-hw, hh, z}, 1));
+    frame.Append(Bar({hw, -hh, z}, {hw, hh, z}, 1));
+    frame.Append(Bar({-hw + 2, -hh + 1.6f, z}, {hw - 2, -hh + 1.6f, z}, 0.35f));
+    for (float x : {-hw, hw})
+        for (float y : {-hh, hh})
+            frame.Append(Translated(Sphere(1.1f, 16, 8), {x, y, z}));
+    scene.meshes.push_back({"frame", frame});
+    return scene;
+}
+
+Scene BuildGreets()
+{
+    Scene scene{"greets", {}};
+    const float floorY = -130, ceilingY = 230;
+
+    Mesh hall;
+    for (int ix = 0; ix < 15; ++ix)
+        for (int iz = 0; iz < 13; ++iz)
+            hall.Append(Box({-420 + 60 * static_cast<float>(ix), floorY - 5,
+                             -360 + 60 * static_cast<float>(iz)},
+                            {29, 5, 29}));
+    for (float x = -400; x <= 460; x += 86)
+    {
+        for (float z : {-380.0f, 380.0f})
+            hall.Append(Translated(Cylinder(12, floorY, ceilingY, 24), {x, 0, z}));
+    }
+    for (float z = -300; z <= 300; z += 100)
+    {
+        for (float x : {-440.0f, 500.0f})
+            hall.Append(Translated(Cylinder(12, floorY, ceilingY, 24), {x, 0, z}));
+    }
+    hall.Append(Box({30, 50, -400}, {480, 180, 6}));
+    hall.Append(Box({30, 50, 400}, {480, 180, 6}));
+    hall.Append(Box({-460, 50, 0}, {6, 180, 410}));
+    hall.Append(Box({520, 50, 0}, {6, 180, 410}));
+    for (float x = -380; x <= 480; x += 120)
+        hall.Append(Box({x, ceilingY, 0}, {8, 8, 400}));
+
+    struct Placed
+    {
+        const char* text;
+        float height;
+        Vec3 centre, viewer;
+    };
+    const Placed words[] = {
+        {"GREETINGS", 40, {317, 0, -75}, {-75, 0, 0}},
+        {"HELLO", 40, {64, 0, -230}, {-50, 0, 122}},
+        {"THANKS", 34, {-240, 0, -115}, {-50, 0, -12}},
+        {"RESPECT", 36, {-245, 0, 170}, {-45, 70, -22}},
+        {"CHEERS", 38, {120, 0, 220}, {-60, -20, 0}},
+    };
+    // Words in the two teal meshes; the deep-blue mesh 4 is a backing board behind each.
+    Mesh teal1, teal2, boards;
+    for (int i = 0; i < 5; ++i)
+    {
+        const Placed& w = words[i];
+        (i % 2 == 0 ? teal1 : teal2).Append(Word(w.text, w.height, w.centre, w.viewer));
+        // Plinth under the word and board behind it, turned like it about the vertical axis.
+        const Vec3 d = Normalize({w.viewer.x - w.centre.x, 0, w.viewer.z - w.centre.z});
+        const Vec3 side{-d.z, 0, d.x};
+        const float top = -w.height * 0.6f;
+        const float halfWidth = w.height * 0.6f * 3.5f;
+        hall.Append(OrientedBox({w.centre.x, (floorY + top) * 0.5f, w.centre.z}, side, {0, 1, 0}, d,
+                                halfWidth, (top - floorY) * 0.5f, 14));
+        boards.Append(OrientedBox(w.centre - d * 22 + Vec3{0, w.height * 0.1f, 0}, side, {0, 1, 0},
+                                  d, halfWidth * 1.5f, w.height * 1.1f, 3));
+    }
+
+    // A small emblem: the script stacks three at heights -100, 0 and 100 about the origin, where
+    // the cross-hall shots pass within about 14 units, so it stays inside that.
+    Mesh emblem = Torus(10, 1.5f, 64, 10);
+    for (int i = 0; i < 4; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 4;
+        emblem.Append(Translated(Sphere(2, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
+    }
+
+    Mesh centrepiece = Lathe({{0, -30, 0.85f, -0.53f, true},
+                              {18, 0, 0.85f, -0.53f, false},
+                              {18, 0, 0.9f, 0.45f, true},
+                              {11, 12, 0.9f, 0.45f, false},
+                              {11, 12, 0, 1, true},
+                              {0, 12, 0, 1, false}},
+                             8);
+    centrepiece.Append(Cylinder(1.5f, 12, 60, 12));
+    // Raised above eye level, inside the top emblem ring, so that it does not stand in the
+    // line of sight of the shots that look across the hall.
+    centrepiece = Translated(std::move(centrepiece), {0, 45, 0});
+
+    scene.meshes.push_back({"hall", hall});
+    scene.meshes.push_back({"words_a", teal1});
+    scene.meshes.push_back({"words_b", teal2});
+    scene.meshes.push_back({"emblem", emblem});
+    scene.meshes.push_back({"boards", boards});
+    scene.meshes.push_back({"centrepiece", centrepiece});
+    return scene;
+}
+
+// A spur wheel in the XY plane (axis Z): 24 teeth between radii 118 and 134, 16 thick.
+Mesh Wheel()
+{
+    const int teeth = 24, perTooth = 8, samples = teeth * perTooth;
+    const float hole = 34, root = 118, tip = 134, hz = 8;
+    // Tooth shape over one pitch: root, flank up, top land, flank down.
+    auto radius = [&](int i)
+    {
+        switch (i % perTooth)
+        {
+        case 2:
+        case 6:
+            return (root + tip) * 0.5f;
+        case 3:
+        case 4:
+        case 5:
+            return tip;
+        default:
+            return root;
+        }
+    };
+    Mesh mesh;
+    std::vector<Vec3> outline(samples + 1);
+    for (int i = 0; i <= samples; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / static_cast<float>(samples);
+        outline[i] = Vec3{std::cos(a), std::sin(a), 0} * radius(i % samples);
+    }
+    for (float side : {-1.0f, 1.0f})
+    {
+        const Vec3 n{0, 0, side};
+        for (int i = 0; i < samples; ++i)
+        {
+            const float a0 = 2 * kPi * static_cast<float>(i) / static_cast<float>(samples);
+            const float a1 = 2 * kPi * static_cast<float>(i + 1) / static_cast<float>(samples);
+            const Vec3 z{0, 0, side * hz};
+            const std::uint32_t p = mesh.AddVertex(outline[i] + z, n, 0.5f + outline[i].x / 300,
+                                                   0.5f + outline[i].y / 300);
+            const std::uint32_t q =
+                mesh.AddVertex(outline[i + 1] + z, n, 0.5f + outline[i + 1].x / 300,
+                               0.5f + outline[i + 1].y / 300);
+            const Vec3 h0 = Vec3{std::cos(a0), std::sin(a0), 0} * hole + z;
+            const Vec3 h1 = Vec3{std::cos(a1), std::sin(a1), 0} * hole + z;
+            const std::uint32_t r = mesh.AddVertex(h0, n, 0.5f + h0.x / 300, 0.5f + h0.y / 300);
+            const std::uint32_t s = mesh.AddVertex(h1, n, 0.5f + h1.x / 300, 0.5f + h1.y / 300);
+            mesh.AddTriangle(p, q, r);
+            mesh.AddTriangle(q, s, r);
+        }
+    }
+    for (int i = 0; i < samples; ++i)
+    {
+        const Vec3 a = outline[i], b = outline[i + 1];
+        // The outline runs anticlockwise, so edge × Z points out of the wheel, flanks included.
+        const Vec3 out = Normalize(Cross(b - a, {0, 0, 1}));
+        const float u0 = static_cast<float>(i) / static_cast<float>(samples);
+        const float u1 = static_cast<float>(i + 1) / static_cast<float>(samples);
+        const std::uint32_t p = mesh.AddVertex(a + Vec3{0, 0, -hz}, out, u0, 0);
+        const std::uint32_t q = mesh.AddVertex(b + Vec3{0, 0, -hz}, out, u1, 0);
+        const std::uint32_t r = mesh.AddVertex(b + Vec3{0, 0, hz}, out, u1, 1);
+        const std::uint32_t s = mesh.AddVertex(a + Vec3{0, 0, hz}, out, u0, 1);
+        mesh.AddTriangle(p, q, r);
+        mesh.AddTriangle(p, r, s);
+    }
+    // The bore, facing the axis.
+    mesh.Append(RotatedX(Lathe({{hole, -hz, -1, 0, true}, {hole, hz, -1, 0, false}}, 64), kPi / 2));
+    // Six lightening bosses on the web.
+    for (int i = 0; i < 6; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 6;
+        Mesh boss = RotatedX(Cylinder(12, -hz - 2, hz + 2, 24), kPi / 2);
+        mesh.Append(Translated(std::move(boss), {76 * std::cos(a), 76 * std::sin(a), 0}));
+    }
+    return mesh;
+}
+
+Scene BuildGrinder()
+{
+    Scene scene{"grinder", {}};
+    Mesh bolt = Lathe(RectProfile(0, 4.5f, 4, 8), 6);
+    bolt.Append(Cylinder(2, -8, 4, 16));
+    for (int i = 0; i < 5; ++i)
+        bolt.Append(
+            Translated(Torus(2.1f, 0.35f, 16, 6), {0, -6.5f + 2.2f * static_cast<float>(i), 0}));
+    scene.meshes.push_back({"bolt", bolt});
+    scene.meshes.push_back({"wheel", Wheel()});
+
+    Mesh hub = RotatedX(Cylinder(30, -14, 14, 48), kPi / 2);
+    for (int i = 0; i < 6; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 6 + kPi / 6;
+        Mesh head = RotatedX(Lathe(RectProfile(0, 4, 14, 18), 6), -kPi / 2);
+        hub.Append(Translated(std::move(head), {20 * std::cos(a), 20 * std::sin(a), 0}));
+    }
+    hub.Append(RotatedX(Cylinder(9, -17, 17, 24), kPi / 2));
+    scene.meshes.push_back({"hub", hub});
+    return scene;
+}
+
+// Fractal value noise in [0, 1] for the terrain.
+float ValueNoise(float x, float z, std::uint32_t seed)
+{
+    const float fx = std::floor(x), fz = std::floor(z);
+    const auto ix = static_cast<std::int32_t>(fx), iz = static_cast<std::int32_t>(fz);
+    const float tx = Smoothstep(0, 1, x - fx), tz = Smoothstep(0, 1, z - fz);
+    const float a = HashUnit(ix, iz, seed), b = HashUnit(ix + 1, iz, seed);
+    const float c = HashUnit(ix, iz + 1, seed), d = HashUnit(ix + 1, iz + 1, seed);
+    return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * tz;
+}
+
+float Ridges(float x, float z)
+{
+    float sum = 0, amplitude = 0.5f, frequency = 1.0f / 260;
+    for (int octave = 0; octave < 5; ++octave)
+    {
+        const float n = 1 - std::fabs(2 * ValueNoise(x * frequency, z * frequency, 7 + octave) - 1);
+        sum += amplitude * n * n;
+        amplitude *= 0.5f;
+        frequency *= 2.1f;
+    }
+    return sum;
+}
+
+Scene BuildTarv()
+{
+    Scene scene{"tarv", {}};
+
+    // A striped sun low over the horizon, straight ahead of the camera path.
+    Mesh sky;
+    const Vec3 sun{0, 230, 820};
+    const float radius = 260;
+    int band = 0;
+    for (float y = -radius; y < radius; ++band)
+    {
+        const float rel = (y + radius) / (2 * radius);
+        const float height = 10 + 40 * rel;
+        const float gap = y < 60 ? 5 * (1 - rel) + 2 : 0;
+        const float y1 = std::min(y + height, radius);
+        const float half0 = std::sqrt(std::max(radius * radius - y * y, 0.0f));
+        const float half1 = std::sqrt(std::max(radius * radius - y1 * y1, 0.0f));
+        sky.Append(DoubleQuad(sun + Vec3{-half0, y, 0}, sun + Vec3{half0, y, 0},
+                              sun + Vec3{half1, y1, 0}, sun + Vec3{-half1, y1, 0}));
+        y = y1 + gap;
+    }
+    sky.Append(DoubleQuad({-1400, -4, 900}, {1400, -4, 900}, {1400, 6, 900}, {-1400, 6, 900}));
+    scene.meshes.push_back({"sky", sky});
+
+    Mesh grid;
+    const float w = 1.6f, y = 0.5f; // several pixels wide at 600 units, so no line drops out
+    // Lines in 100-unit pieces, so no single quad spans from behind the camera to the horizon.
+    for (float x = -1000; x <= 1000; x += 50)
+        for (float z = -700; z < 900; z += 100)
+            grid.Append(
+                DoubleQuad({x - w, y, z}, {x + w, y, z}, {x + w, y, z + 100}, {x - w, y, z + 100}));
+    for (float z = -700; z <= 900; z += 50)
+        for (float x = -1000; x < 1000; x += 100)
+            grid.Append(
+                DoubleQuad({x, y, z - w}, {x, y, z + w}, {x + 100, y, z + w}, {x + 100, y, z - w}));
+    scene.meshes.push_back({"grid", grid});
+
+    auto height = [](float x, float z)
+    {
+        const float sides = Smoothstep(350, 750, std::fabs(x)) * Smoothstep(-200, 100, z);
+        const float back = Smoothstep(250, 700, z);
+        const float mask = std::min(1.0f, sides + back);
+        return -4 + mask * (20 + 260 * Ridges(x + 1000, z + 1000));
+    };
+    Mesh terrain = Surface(
+        180, 140,
+        [&](float u, float v)
+        {
+            const float x = -1100 + 2200 * u, z = -700 + 1650 * v;
+            return Vec3{x, height(x, z), z};
+        },
+        [](Vec3) {
+            return Vec3{0, 1, 0};
+        });
+    scene.meshes.push_back({"terrain", terrain});
+    return scene;
+}
+
+Scene BuildSphere()
+{
+    Scene scene{"sphere", {}};
+    Mesh rings = Torus(36, 1.2f, 128, 12);
+    rings.Append(RotatedX(Torus(40, 0.8f, 128, 8), 0.45f));
+    rings.Append(RotatedZ(Torus(43, 0.8f, 128, 8), -0.4f));
+    for (int i = 0; i < 12; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 12;
+        rings.Append(Translated(Sphere(1.8f, 12, 6), {36 * std::cos(a), 0, 36 * std::sin(a)}));
+    }
+    scene.meshes.push_back({"rings", rings});
+    scene.meshes.push_back({"sphere", Sphere(22, 200, 160)});
+    return scene;
+}
+
+} // namespace
+
+const std::vector<std::string>& SceneNames()
+{
+    static const std::vector<std::string> names = {"rings",  "scene01", "tunnel", "logo",
+                                                   "greets", "grinder", "tarv",   "sphere"};
+    return names;
+}
+
+Scene BuildScene(const std::string& name)
+{
+    if (name == "rings")
+        return BuildRings();
+    if (name == "scene01")
+        return BuildScene01();
+    if (name == "tunnel")
+        return BuildTunnel();
+    if (name == "logo")
+        return BuildLogo();
+    if (name == "greets")
+        return BuildGreets();
+    if (name == "grinder")
+        return BuildGrinder();
+    if (name == "tarv")
+        return BuildTarv();
+    if (name == "sphere")
+        return BuildSphere();
+    throw std::invalid_argument("unknown scene '" + name + "'");
+}
+
+} // namespace assets

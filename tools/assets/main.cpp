@@ -1,0 +1,165 @@
+// ombrel-assets: generates every file of the presentation's data/ folder, byte for byte the same
+// on every run.
+#include "Assets.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr int kExitFailure = 1, kExitUsage = 2;
+
+void PrintHelp()
+{
+    std::printf(
+        "Usage: ombrel-assets [--out DIR] [--only NAME]... [--font-dir DIR] [--list]\n"
+        "Generates the presentation's scenes, textures and music into DIR (default: data).\n"
+        "\n"
+        "  --out DIR       folder to write into (created if missing)\n"
+        "  --only NAME     generate only this file (\"rings.bin\" or \"rings\"); repeatable\n"
+        "  --font-dir DIR  folder with DejaVuSans.ttf and DejaVuSans-Bold.ttf\n"
+        "                  (default: /usr/share/fonts/truetype/dejavu)\n"
+        "  --list          print the file names and exit\n"
+        "  --help          print this help and exit\n"
+        "\n"
+        "Exit status: 0 on success, 1 when a file cannot be generated or written,\n"
+        "2 on a usage error.\n");
+}
+
+std::string Stem(const std::string& name)
+{
+    const auto dot = name.find('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    const std::filesystem::path temp = path.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out)
+            return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(temp, path, error);
+    return !error;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::filesystem::path outDir = "data";
+    std::set<std::string> only;
+    assets::GenerateOptions options;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char*
+        {
+            if (i + 1 >= argc)
+            {
+                std::fprintf(stderr, "ombrel-assets: %s needs a value (see --help)\n", arg.c_str());
+                std::exit(kExitUsage);
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h")
+        {
+            PrintHelp();
+            return 0;
+        }
+        if (arg == "--list")
+        {
+            for (const assets::Asset& asset : assets::AllAssets())
+                std::printf("%s\n", asset.fileName.c_str());
+            return 0;
+        }
+        if (arg == "--out")
+            outDir = value();
+        else if (arg == "--only")
+            only.insert(value());
+        else if (arg == "--font-dir")
+            options.fontDir = value();
+        else
+        {
+            std::fprintf(stderr, "ombrel-assets: unknown argument '%s' (see --help)\n",
+                         arg.c_str());
+            return kExitUsage;
+        }
+    }
+
+    std::vector<const assets::Asset*> chosen;
+    for (const assets::Asset& asset : assets::AllAssets())
+        if (only.empty() || only.count(asset.fileName) || only.count(Stem(asset.fileName)))
+            chosen.push_back(&asset);
+    for (const std::string& name : only)
+    {
+        bool known = false;
+        for (const assets::Asset& asset : assets::AllAssets())
+            known = known || name == asset.fileName || name == Stem(asset.fileName);
+        if (!known)
+        {
+            std::fprintf(stderr, "ombrel-assets: no file named '%s' (see --list)\n", name.c_str());
+            return kExitUsage;
+        }
+    }
+
+    std::error_code error;
+    std::filesystem::create_directories(outDir, error);
+    if (error)
+    {
+        std::fprintf(stderr, "ombrel-assets: cannot create %s: %s\n", outDir.string().c_str(),
+                     error.message().c_str());
+        return kExitFailure;
+    }
+
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t done = 0;
+    for (const assets::Asset* asset : chosen)
+    {
+        ++done;
+        if (terminal)
+            std::fprintf(stderr, "\r[%zu/%zu] %-20s", done, chosen.size(), asset->fileName.c_str());
+        const auto begin = std::chrono::steady_clock::now();
+        std::vector<std::uint8_t> bytes;
+        try
+        {
+            bytes = asset->generate(options);
+        }
+        catch (const std::exception& e)
+        {
+            std::fprintf(stderr, "%sombrel-assets: %s: %s\n", terminal ? "\n" : "",
+                         asset->fileName.c_str(), e.what());
+            return kExitFailure;
+        }
+        const std::filesystem::path path = outDir / asset->fileName;
+        if (!WriteFileAtomically(path, bytes))
+        {
+            std::fprintf(stderr, "%sombrel-assets: cannot write %s: %s\n", terminal ? "\n" : "",
+                         path.string().c_str(), std::strerror(errno));
+            return kExitFailure;
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (!terminal)
+            std::fprintf(stderr, "[%zu/%zu] %s: %zu bytes, %.2f s\n", done, chosen.size(),
+                         asset->fileName.c_str(), bytes.size(), seconds);
+    }
+    const double total =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "%sombrel-assets: wrote %zu files to %s in %.1f s\n", terminal ? "\n" : "",
+                 chosen.size(), outDir.string().c_str(), total);
+    return 0;
+}
