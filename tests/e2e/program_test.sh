@@ -3,6 +3,7 @@
 # run ended by Escape or by closing the window, and the window's placement.
 # Usage: program_test.sh CASE PROGRAM MAKE_TEST_MP3 X11_CLOSE
 # Run under xvfb-run; SDL_AUDIODRIVER=dummy gives a real-time audio clock without a sound card.
+# OMBREL_TEST_DATA names the generated data folder.
 set -euo pipefail
 case_name=$1 program=$2 make_mp3=$3 x11_close=$4
 
@@ -51,7 +52,12 @@ wait_for_exit() {
 
 start() { "$program" >stdout.txt 2>stderr.txt & pid=$!; }
 
-make_music() { mkdir -p data && "$make_mp3" data/music.mp3 "$1" >/dev/null; }
+# The generated scenes and textures ($OMBREL_TEST_DATA) with a short music file of $1 seconds.
+make_data() {
+    mkdir -p data
+    ln -s "$OMBREL_TEST_DATA"/*.bin "$OMBREL_TEST_DATA"/*.dds data/
+    "$make_mp3" data/music.mp3 "$1" >/dev/null
+}
 
 # A start-up failure shows one box titled "ERROR" before any program window exists.
 expect_startup_failure() {
@@ -67,13 +73,14 @@ expect_startup_failure() {
 [ERROR] $message" ] || fail "unexpected log"
 }
 
-# A normal run ends with these two lines last in the log and exit code 0.
+# A normal run logs "Shutdown..." and ends with "Exit." as the last line, exit code 0 and no
+# warning (such as leaked device references).
 expect_clean_exit() {
     wait_for_exit 20
     [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
     [ "$(head -n 1 log.txt)" = "Starting application..." ] || fail "log does not start right"
-    [ "$(tail -n 2 log.txt)" = "Shutdown...
-Exit." ] || fail "log does not end with Shutdown... then Exit."
+    grep -qx 'Shutdown\.\.\.' log.txt || fail "no Shutdown... in the log"
+    [ "$(tail -n 1 log.txt)" = "Exit." ] || fail "the log does not end with Exit."
     if grep -q WARNING log.txt; then fail "warning in the log"; fi
 }
 
@@ -82,12 +89,12 @@ missing-music)
     expect_startup_failure "Failed to open music file."
     ;;
 no-audio-device)
-    make_music 2
+    make_data 2
     export SDL_AUDIODRIVER=nosuchdriver
     expect_startup_failure "Failed to init bass"
     ;;
 escape)
-    make_music 20
+    make_data 20
     start
     wait_for_window Ombrel 30
     sleep 1
@@ -99,7 +106,7 @@ escape)
     expect_clean_exit
     ;;
 close)
-    make_music 20
+    make_data 20
     start
     wait_for_window Ombrel 30
     sleep 1
@@ -108,7 +115,7 @@ close)
     ;;
 placement)
     # Usage: program_test.sh placement PROGRAM ... X Y W H
-    make_music 20
+    make_data 20
     start
     wait_for_window Ombrel 30
     eval "$(xdotool getwindowgeometry --shell "$window")"
