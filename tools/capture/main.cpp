@@ -205,8 +205,11 @@ int Capture(const CaptureOptions& options)
     std::int64_t stepped = 0;
     std::int64_t written = 0;
     std::int64_t next = 0;
-    Progress stepProgress("stepping to the first frame:", steps);
-    Progress frameProgress("frame", std::int64_t(frames.size()));
+    // Moments far apart are mostly stepping: their progress counts every frame of the clock.
+    const bool moments = !options.at.empty();
+    Progress stepProgress("stepping to the first frame:", moments ? 0 : steps);
+    Progress frameProgress(moments ? "clock frame" : "frame",
+                           moments ? frames.back() + 1 : std::int64_t(frames.size()));
     for (std::size_t i = 0; i < frames.size() && result == 0 && !g_stopRequested; ++i)
     {
         const std::int64_t target = frames[i];
@@ -218,10 +221,12 @@ int Capture(const CaptureOptions& options)
             RunFrame(run.presentation, stepper, musicTime, clock.Advance(musicTime),
                      SpectrumView(spectrum), RandomUnit);
             ++stepped;
-            if (i == 0)
+            if (moments)
+                frameProgress.Update(next + 1);
+            else if (i == 0)
                 stepProgress.Update(stepped);
         }
-        if (i == 0 && steps > 0)
+        if (i == 0 && steps > 0 && !moments)
         {
             glFinish();
             stepProgress.Finish();
@@ -259,7 +264,7 @@ int Capture(const CaptureOptions& options)
             if (pass != ParticlePass || times.particlesDrawn)
                 passes[pass].Add(times.nanoseconds[pass] * 1e-6);
         wall.Add(1000.0 * Seconds(std::chrono::steady_clock::now() - frameStart));
-        frameProgress.Update(written);
+        frameProgress.Update(moments ? next : written);
     }
     frameProgress.Finish();
     timed.reset(); // its queries go before the display
