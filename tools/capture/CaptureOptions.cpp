@@ -54,6 +54,11 @@ CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
             options.bench = true;
             continue;
         }
+        if (option == "--no-particles")
+        {
+            options.noParticles = true;
+            continue;
+        }
         static const char* const kWithValue[] = {"--out",  "--png-dir", "--fps", "--size",
                                                  "--from", "--to",      "--at"};
         bool known = false;
@@ -144,6 +149,7 @@ music at that time; the log goes to log.txt as the programs write it.
   --to S             last frame at or before S seconds (default 150, the end)
   --at S[,S...]      just these moments, as PNGs
   --bench            print the GPU time of each pass (scene, particles, post) and the frame rate
+  --no-particles     simulate the particles but leave their draw out (to see what they add)
   --help             this text
 
 Times are taken to the nearest frame of the --fps clock. The timeline and the particles carry

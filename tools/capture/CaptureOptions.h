@@ -15,6 +15,7 @@ struct CaptureOptions
     double to = 150.0;
     std::vector<double> at; // --at: just these moments, as PNGs
     bool bench = false;
+    bool noParticles = false; // diagnostics: simulate the particles but draw none
     bool help = false;
 };
 

@@ -59,9 +59,11 @@ void Progress::Update(std::int64_t doneNow)
 {
     done = doneNow;
     const double now = Elapsed();
-    // A bar is cheap to redraw; lines in a log should not flood it.
+    // A bar is redrawn often; a log gets a line every 10 s or every 5 %.
     const double interval = terminal ? 0.25 : 10.0;
-    if (lastShown >= 0 && now - lastShown < interval && done < total)
+    const std::int64_t step = total / 20 > 0 ? total / 20 : 1;
+    const bool newStep = !terminal && done / step != shownDone / step;
+    if (lastShown >= 0 && now - lastShown < interval && done < total && !newStep)
         return;
     lastShown = now;
     shownDone = done;

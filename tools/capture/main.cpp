@@ -10,6 +10,7 @@
 #include "DispGL.h"
 #include "Logger.h"
 #include "MainLoop.h"
+#include "ParticlesGL.h"
 #include "RandomUnit.h"
 #include "Spectrum.h"
 #include "Startup.h"
@@ -167,6 +168,8 @@ int Capture(const CaptureOptions& options)
     if (!StartDisplayAndData(run, mode, false, window))
         return 1;
     DispGL* display = static_cast<DispGL*>(g_display);
+    if (options.noParticles)
+        run.frame.drawParticles = StepParticles;
 
     VideoPipe video;
     bool videoStarted = false;
