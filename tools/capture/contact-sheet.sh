@@ -21,8 +21,8 @@ inputs=()
 filters=""
 for i in "${!moments[@]}"; do
     inputs+=(-i "$(printf '%s/at-%07.3f.png' "$shots" "${moments[$i]}")")
-    filters+="[$i:v]scale=640:360,drawtext=fontfile=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf:"
-    filters+="text='${labels[$i]}':x=10:y=10:fontsize=20:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4[t$i];"
+    filters+="[$i:v]scale=480:270,drawtext=fontfile=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf:"
+    filters+="text='${labels[$i]}':x=10:y=10:fontsize=16:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4[t$i];"
 done
 layout="0_0|w0_0|w0+w1_0|0_h0|w0_h0|w0+w1_h0|0_h0+h3|w0_h0+h3|w0+w1_h0+h3"
 ffmpeg -hide_banner -loglevel error -y "${inputs[@]}" \
