@@ -283,8 +283,15 @@ int Capture(const CaptureOptions& options)
     frameProgress.Finish();
     timed.reset(); // its queries go before the display
 
-    const bool videoFinished = videoStarted && video.Finish();
-    if (videoStarted && !videoFinished && result == 0)
+    bool videoFinished = videoStarted && video.Finish();
+    if (videoStarted && written == 0)
+    {
+        // Stopped before the first frame: no video rather than a broken file.
+        std::error_code error;
+        std::filesystem::remove(options.outFile, error);
+        videoFinished = false;
+    }
+    else if (videoStarted && !videoFinished && result == 0)
         result = Fail("ffmpeg failed to finish " + options.outFile);
 
     Logger::Print("Shutdown...\n");
