@@ -91,10 +91,9 @@ void InitParticles(const Particle* initial)
     CountGlObjectsCreated(1);
 }
 
-void UpdateAndDrawParticles()
+void StepParticles()
 {
-    DispGL* display = Display();
-    const GLuint pipeline = display->Pipeline();
+    const GLuint pipeline = Display()->Pipeline();
     const ParticleBuffers* buffers = engine.slots[0];
 
     glUseProgramStages(pipeline, GL_COMPUTE_SHADER_BIT, engine.computeShader);
@@ -106,7 +105,15 @@ void UpdateAndDrawParticles()
     glUseProgramStages(pipeline, GL_COMPUTE_SHADER_BIT, 0);
     // Direct3D orders the dispatch before the draw by itself; GL needs the barrier.
     glMemoryBarrier(GL_SHADER_STORAGE_BARRIER_BIT);
+}
 
+void UpdateAndDrawParticles()
+{
+    StepParticles();
+
+    DispGL* display = Display();
+    const GLuint pipeline = display->Pipeline();
+    const ParticleBuffers* buffers = engine.slots[0];
     display->SetPrimitiveTopology(GL_POINTS);
     glUseProgramStages(pipeline, GL_VERTEX_SHADER_BIT, engine.vertexShader);
     glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, buffers->buffer);

@@ -1,0 +1,533 @@
+// ombrel-capture as a user runs it, on the generated data: what the frames show, the log, the
+// video file, stopping with Ctrl-C and the errors. The tool runs with no display in sight.
+#include "DDSTexture.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// The tool and the generated data of this build.
+std::string CapturePath()
+{
+    return OMBREL_CAPTURE;
+}
+
+std::string DataDir()
+{
+    return OMBREL_TEST_DATA;
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path)
+{
+    const std::string text = ReadText(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// A fresh folder with the generated data/ (or the named files of it).
+fs::path MakeWorkDir(const std::string& name, bool withData = true)
+{
+    const fs::path dir =
+        fs::temp_directory_path() / ("ombrel-capture-e2e-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    if (withData)
+        fs::create_directory_symlink(DataDir(), dir / "data");
+    return dir;
+}
+
+struct Result
+{
+    int exitCode = -1;
+    std::string errors; // stderr
+};
+
+// Runs the tool in `dir` with no display and no video driver chosen: it must pick its own.
+Result RunCapture(const fs::path& dir, const std::string& args, const std::string& env = "")
+{
+    const std::string command = "cd '" + dir.string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " + env +
+                                " '" + CapturePath() + "' " + args + " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    Result result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.errors = ReadText(dir / "stderr.txt");
+    return result;
+}
+
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    const std::uint8_t* At(int x, int y) const
+    {
+        return rgb.data() + (std::size_t(y) * width + x) * 3;
+    }
+};
+
+// Reads the tool's PNG files: 8-bit RGB, every row filtered "up".
+Image ReadPng(const fs::path& path)
+{
+    const std::vector<std::uint8_t> png = ReadBytes(path);
+    auto get32 = [&](std::size_t at)
+    {
+        return std::uint32_t(png[at]) << 24 | std::uint32_t(png[at + 1]) << 16 |
+               std::uint32_t(png[at + 2]) << 8 | png[at + 3];
+    };
+    Image image;
+    std::vector<std::uint8_t> packed;
+    for (std::size_t at = 8; at + 12 <= png.size();)
+    {
+        const std::uint32_t size = get32(at);
+        const std::string type(png.begin() + long(at) + 4, png.begin() + long(at) + 8);
+        if (type == "IHDR")
+        {
+            image.width = int(get32(at + 8));
+            image.height = int(get32(at + 12));
+        }
+        if (type == "IDAT")
+            packed.insert(packed.end(), png.begin() + long(at) + 8,
+                          png.begin() + long(at) + 8 + size);
+        at += 12 + size;
+    }
+    const std::size_t rowBytes = std::size_t(image.width) * 3;
+    std::vector<std::uint8_t> raw((rowBytes + 1) * std::size_t(image.height));
+    uLongf rawSize = uLongf(raw.size());
+    if (image.width == 0 ||
+        uncompress(raw.data(), &rawSize, packed.data(), uLong(packed.size())) != Z_OK)
+    {
+        ADD_FAILURE() << "cannot read " << path;
+        return {};
+    }
+    image.rgb.resize(rowBytes * std::size_t(image.height));
+    for (int y = 0; y < image.height; ++y)
+        for (std::size_t i = 0; i < rowBytes; ++i)
+        {
+            const std::uint8_t above = y > 0 ? image.rgb[std::size_t(y - 1) * rowBytes + i] : 0;
+            image.rgb[std::size_t(y) * rowBytes + i] =
+                std::uint8_t(raw[std::size_t(y) * (rowBytes + 1) + 1 + i] + above);
+        }
+    return image;
+}
+
+// A generated RGBA8 DDS image (level 0), as the GPU samples it.
+struct Texture
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+Texture LoadDds(const std::string& name)
+{
+    const std::vector<std::uint8_t> file = ReadBytes(fs::path(DataDir()) / name);
+    TextureDesc desc;
+    Texture texture;
+    if (!ParseDDS(file, desc) || desc.format != RGBA8)
+    {
+        ADD_FAILURE() << "cannot read " << name;
+        return texture;
+    }
+    texture.width = int(desc.width);
+    texture.height = int(desc.height);
+    texture.rgba.assign(desc.pixels, desc.pixels + std::size_t(desc.width) * desc.height * 4);
+    return texture;
+}
+
+// Bilinear sample at the centre of output pixel (x, y), clamped, as the post pass reads the
+// overlay; `flipped` reads the image upside down.
+float SampleOverlay(const Texture& t, const Image& frame, int x, int y, int c, bool flipped)
+{
+    const float u = (float(x) + 0.5f) / float(frame.width);
+    float v = (float(y) + 0.5f) / float(frame.height);
+    if (flipped)
+        v = 1.0f - v;
+    const float tx = u * float(t.width) - 0.5f;
+    const float ty = v * float(t.height) - 0.5f;
+    const int x0 = int(std::floor(tx));
+    const int y0 = int(std::floor(ty));
+    const float fx = tx - float(x0);
+    const float fy = ty - float(y0);
+    auto texel = [&](int px, int py)
+    {
+        px = std::clamp(px, 0, t.width - 1);
+        py = std::clamp(py, 0, t.height - 1);
+        return float(t.rgba[(std::size_t(py) * t.width + px) * 4 + c]);
+    };
+    const float top = texel(x0, y0) * (1 - fx) + texel(x0 + 1, y0) * fx;
+    const float bottom = texel(x0, y0 + 1) * (1 - fx) + texel(x0 + 1, y0 + 1) * fx;
+    return top * (1 - fy) + bottom * fy;
+}
+
+struct OverlayMatch
+{
+    std::size_t shown = 0;    // components not zeroed by the levels rule
+    std::size_t matching = 0; // of those, equal to the overlay within rounding
+};
+
+OverlayMatch CompareWithOverlay(const Image& frame, const Texture& overlay, bool flipped)
+{
+    OverlayMatch match;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                const int value = frame.At(x, y)[c];
+                if (value == 0)
+                    continue;
+                ++match.shown;
+                if (std::fabs(float(value) - SampleOverlay(overlay, frame, x, y, c, flipped)) <=
+                    2.5f)
+                    ++match.matching;
+            }
+    return match;
+}
+
+// With the fade at 0 the frame is the overlay image, upright, apart from the components that
+// the levels rule sets to 0.
+void ExpectOverlayImage(const Image& frame, const std::string& ddsName)
+{
+    const Texture overlay = LoadDds(ddsName);
+    ASSERT_FALSE(overlay.rgba.empty());
+    const OverlayMatch upright = CompareWithOverlay(frame, overlay, false);
+    const OverlayMatch flipped = CompareWithOverlay(frame, overlay, true);
+    const std::size_t components = frame.rgb.size();
+    // Enough is shown for the comparison to mean something.
+    EXPECT_GT(upright.shown, components / 5) << ddsName;
+    EXPECT_EQ(upright.matching, upright.shown) << ddsName;
+    EXPECT_LT(flipped.matching, flipped.shown * 9 / 10) << ddsName << " also matches upside down";
+}
+
+struct Statistics
+{
+    double mean = 0;
+    double deviation = 0;
+};
+
+Statistics Luminance(const Image& image)
+{
+    double sum = 0;
+    double squares = 0;
+    const std::size_t pixels = std::size_t(image.width) * image.height;
+    for (std::size_t p = 0; p < pixels; ++p)
+    {
+        const std::uint8_t* rgb = image.rgb.data() + p * 3;
+        const double l = 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2];
+        sum += l;
+        squares += l * l;
+    }
+    Statistics s;
+    s.mean = sum / double(pixels);
+    s.deviation = std::sqrt(std::max(0.0, squares / double(pixels) - s.mean * s.mean));
+    return s;
+}
+
+double MeanAbsoluteDifference(const Image& a, const Image& b)
+{
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
+        return -1;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i)
+        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / double(a.rgb.size());
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// One moment in each of the nine segments, in the clock of 2 frames per second, and one after
+// the credits have replaced the intro and the fade has ended.
+const char* const kSegmentMoments = "12,27,44,56,72,89,100,116,132";
+const char* const kSegmentFiles[] = {"at-012.000.png", "at-027.000.png", "at-044.000.png",
+                                     "at-056.000.png", "at-072.000.png", "at-089.000.png",
+                                     "at-100.000.png", "at-116.000.png", "at-132.000.png"};
+
+TEST(Capture, FrameAtZeroIsTheUprightIntroImage)
+{
+    const fs::path dir = MakeWorkDir("intro");
+    const Result result = RunCapture(dir, "--png-dir shots --at 0 --size 480x270");
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    ExpectOverlayImage(ReadPng(dir / "shots/at-000.000.png"), "intro.dds");
+
+    // The log holds the programs' start-up and shutdown, in order, with no warning.
+    const std::vector<std::string> log = Lines(ReadText(dir / "log.txt"));
+    ASSERT_GE(log.size(), 20u);
+    EXPECT_EQ(log.front(), "Starting application...");
+    EXPECT_EQ(log[1], "Creating CBuffers...");
+    std::vector<std::string> expected = {"Starting application...", "Creating CBuffers..."};
+    for (const char* name : {"irradiance", "prefilter2048", "dirtmask", "dirtscratches", "intro",
+                             "credits", "iron_albedo", "iron_metallic"})
+        expected.push_back(std::string("LoadTexture: data\\") + name + ".dds");
+    for (const char* name :
+         {"rings", "scene01", "tunnel", "logo", "greets", "grinder", "tarv", "sphere"})
+        expected.push_back(std::string("Node: ") + name);
+    expected.push_back("Shutdown...");
+    for (const char* name :
+         {"rings", "scene01", "tunnel", "logo", "greets", "grinder", "tarv", "sphere"})
+        expected.push_back(std::string("Deleteing node '") + name + "'..");
+    std::size_t found = 0;
+    std::size_t meshLines = 0;
+    for (const std::string& line : log)
+    {
+        if (found < expected.size() && line == expected[found])
+            ++found;
+        meshLines += line.rfind("Mesh: ", 0) == 0;
+        EXPECT_EQ(line.find("WARNING"), std::string::npos) << line;
+        EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
+    }
+    EXPECT_EQ(found, expected.size())
+        << "missing or out of order: " << (found < expected.size() ? expected[found] : "");
+    EXPECT_GE(meshLines, 8u);
+    EXPECT_EQ(log.back(), "Exit.");
+}
+
+// One run through the whole presentation at 2 frames per second (ctest runs every test in a
+// process of its own, and stepping to 148 s is the expensive part), checked three ways.
+void ExpectSegmentPictures(const fs::path& dir)
+{
+    for (const char* name : kSegmentFiles)
+    {
+        const Statistics s = Luminance(ReadPng(dir / "shots" / name));
+        EXPECT_GT(s.mean, 4.0) << name << " is black";
+        EXPECT_GT(s.deviation, 4.0) << name << " is uniform";
+    }
+}
+
+void ExpectParticlesInRingsNotInGreets(const fs::path& dir)
+{
+    EXPECT_GT(MeanAbsoluteDifference(ReadPng(dir / "shots/at-072.000.png"),
+                                     ReadPng(dir / "bare/at-072.000.png")),
+              1.0)
+        << "no particles in the Rings frame";
+    EXPECT_EQ(MeanAbsoluteDifference(ReadPng(dir / "shots/at-100.000.png"),
+                                     ReadPng(dir / "bare/at-100.000.png")),
+              0.0)
+        << "particles in the Greets frame";
+}
+
+TEST(Capture, EverySegmentShowsAPictureWithParticlesByKindAndTheCreditsAtTheEnd)
+{
+    const fs::path dir = MakeWorkDir("moments");
+    const std::string common = " --fps 2 --size 192x108 ";
+    const Result shots =
+        RunCapture(dir, "--png-dir shots --at " + std::string(kSegmentMoments) + ",148" + common);
+    ASSERT_EQ(shots.exitCode, 0) << shots.errors;
+    const Result bare = RunCapture(dir, "--png-dir bare --no-particles --at 72,100" + common);
+    ASSERT_EQ(bare.exitCode, 0) << bare.errors;
+
+    ExpectSegmentPictures(dir);
+    ExpectParticlesInRingsNotInGreets(dir);
+    // After 147 s the fade is 0 and the overlay is the credits image.
+    ExpectOverlayImage(ReadPng(dir / "shots/at-148.000.png"), "credits.dds");
+    fs::remove_all(dir);
+}
+
+TEST(Capture, SteppedFramesEqualTheFullCapture)
+{
+    // Across the Tarv-to-Scene01 cut, where particles start to be simulated and drawn.
+    const fs::path dir = MakeWorkDir("stepping");
+    const std::string common = " --fps 4 --size 96x54";
+    ASSERT_EQ(RunCapture(dir, "--png-dir full --from 0 --to 18" + common).exitCode, 0);
+    ASSERT_EQ(RunCapture(dir, "--png-dir part --from 17 --to 18" + common).exitCode, 0);
+    ASSERT_EQ(RunCapture(dir, "--png-dir at --at 17.5" + common).exitCode, 0);
+    for (int k = 0; k < 5; ++k)
+    {
+        char full[32];
+        char part[32];
+        std::snprintf(full, sizeof full, "full/frame-%06d.png", 68 + k);
+        std::snprintf(part, sizeof part, "part/frame-%06d.png", k);
+        EXPECT_EQ(ReadBytes(dir / full), ReadBytes(dir / part)) << part;
+    }
+    EXPECT_EQ(ReadBytes(dir / "full/frame-000070.png"), ReadBytes(dir / "at/at-017.500.png"));
+    EXPECT_FALSE(fs::exists(dir / "full/frame-000073.png"));
+    fs::remove_all(dir);
+}
+
+// "codec_type=video" lines and the like, one per stream, from ffprobe.
+std::string Probe(const fs::path& file, const std::string& entries)
+{
+    const std::string command = "ffprobe -v error -show_entries " + entries +
+                                " -of default=noprint_wrappers=1 '" + file.string() + "'";
+    std::string text;
+    if (std::FILE* pipe = popen(command.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        pclose(pipe);
+    }
+    return text;
+}
+
+double ProbeNumber(const std::string& text, const std::string& key)
+{
+    const std::size_t at = text.find(key + "=");
+    return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size() + 1);
+}
+
+TEST(Capture, VideoHasOnePictureAndOneSoundStreamOfTheCapturedLength)
+{
+    const fs::path dir = MakeWorkDir("video");
+    const Result result =
+        RunCapture(dir, "--out clip.mp4 --from 20 --to 21 --fps 10 --size 160x90");
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    const std::string video = Probe(dir / "clip.mp4", "stream=codec_type,codec_name,pix_fmt,"
+                                                      "width,height,r_frame_rate,nb_frames");
+    EXPECT_NE(video.find("codec_name=h264"), std::string::npos) << video;
+    EXPECT_NE(video.find("pix_fmt=yuv420p"), std::string::npos) << video;
+    EXPECT_NE(video.find("r_frame_rate=10/1"), std::string::npos) << video;
+    EXPECT_NE(video.find("width=160\nheight=90"), std::string::npos) << video;
+    EXPECT_NE(video.find("nb_frames=11\n"), std::string::npos) << video;
+    EXPECT_NE(video.find("codec_name=aac"), std::string::npos) << video;
+    std::size_t streams = 0;
+    for (std::size_t at = video.find("codec_type="); at != std::string::npos;
+         at = video.find("codec_type=", at + 1))
+        ++streams;
+    EXPECT_EQ(streams, 2u) << video;
+
+    for (const char* type : {"v", "a"})
+    {
+        const double duration = ProbeNumber(
+            Probe(dir / "clip.mp4", std::string("stream=duration -select_streams ") + type),
+            "duration");
+        EXPECT_NEAR(duration, 1.1, 0.06) << type;
+    }
+    fs::remove_all(dir);
+}
+
+TEST(Capture, InterruptLeavesAPlayableVideo)
+{
+    const fs::path dir = MakeWorkDir("interrupt");
+    const std::string command = "cd '" + dir.string() +
+                                "' && exec env -u DISPLAY -u WAYLAND_DISPLAY '" + CapturePath() +
+                                "' --out cut.mp4 --from 20 --to 40 --fps 10 --size 160x90";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        const int errors = open((dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(errors, STDERR_FILENO);
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    // Progress lines come every 5 %: wait for the first frames, then Ctrl-C.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (ReadText(dir / "stderr.txt").find("frame 20/201") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "an interrupted capture is not a success";
+    const std::string errors = ReadText(dir / "stderr.txt");
+    EXPECT_NE(errors.find("interrupted after"), std::string::npos) << errors;
+    EXPECT_EQ(ReadText(dir / "log.txt").substr(ReadText(dir / "log.txt").size() - 6), "Exit.\n");
+
+    // Whatever was done plays to its end.
+    const double frames =
+        ProbeNumber(Probe(dir / "cut.mp4", "stream=nb_frames -select_streams v"), "nb_frames");
+    EXPECT_GE(frames, 20);
+    EXPECT_LT(frames, 201);
+    const std::string decode =
+        "ffmpeg -v error -i '" + (dir / "cut.mp4").string() + "' -f null - 2>&1";
+    std::string decodeErrors;
+    if (std::FILE* pipe = popen(decode.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            decodeErrors += buffer;
+        EXPECT_EQ(pclose(pipe), 0) << decodeErrors;
+    }
+    EXPECT_EQ(decodeErrors, "");
+    fs::remove_all(dir);
+}
+
+TEST(Capture, ErrorsGiveOneLineAndTheirExitCode)
+{
+    struct Case
+    {
+        const char* name;
+        bool withData;
+        const char* args;
+        const char* env;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"bad-option", true, "--out a.mp4 --fps fast", "", 2, "--fps wants a whole number"},
+        {"unknown-option", true, "--colour", "", 2, "unknown option '--colour'"},
+        {"no-output", true, "--fps 10", "", 2, "nothing to write"},
+        {"no-data", false, "--png-dir d --at 0", "", 1, "no data/ folder"},
+        {"no-ffmpeg", true, "--out a.mp4 --to 1", "PATH=/nonexistent", 1,
+         "the ffmpeg program is not installed"},
+    };
+    for (const Case& c : cases)
+    {
+        const fs::path dir = MakeWorkDir(c.name, c.withData);
+        const Result result = RunCapture(dir, c.args, c.env);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.name << ": " << result.errors;
+        EXPECT_NE(result.errors.find(c.message), std::string::npos)
+            << c.name << ": " << result.errors;
+        EXPECT_EQ(Lines(result.errors).size(), 1u) << c.name << ": " << result.errors;
+        EXPECT_FALSE(fs::exists(dir / "a.mp4")) << c.name;
+        fs::remove_all(dir);
+    }
+
+    // Missing music: the programs' start-up failure, on stderr rather than in a box.
+    const fs::path dir = MakeWorkDir("no-music", false);
+    fs::create_directory(dir / "data");
+    for (const fs::directory_entry& entry : fs::directory_iterator(DataDir()))
+        if (entry.path().extension() != ".mp3")
+            fs::create_symlink(entry.path(), dir / "data" / entry.path().filename());
+    const Result result = RunCapture(dir, "--png-dir d --at 0");
+    EXPECT_EQ(result.exitCode, 1);
+    // The decoder's own line (as in the programs), then the start-up failure.
+    const std::vector<std::string> errors = Lines(result.errors);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.back(), "ERROR: Failed to open music file.");
+    EXPECT_LE(errors.size(), 2u) << result.errors;
+    EXPECT_EQ(ReadText(dir / "log.txt"),
+              "Starting application...\n[ERROR] Failed to open music file.");
+    fs::remove_all(dir);
+
+    const fs::path help = MakeWorkDir("help", false);
+    EXPECT_EQ(RunCapture(help, "--help").exitCode, 0);
+    EXPECT_NE(ReadText(help / "stdout.txt").find("--png-dir DIR"), std::string::npos);
+    fs::remove_all(help);
+}
+} // namespace

@@ -1,0 +1,84 @@
+// The frame's device calls for the capture: stepped frames (state only, nothing drawn) and drawn
+// frames with each pass timed on the GPU.
+#pragma once
+
+#include "FrameDevice.h"
+
+#include <epoxy/gl.h>
+
+// Runs what carries state into later frames: the frame constants (which the particle step reads)
+// and the particle simulation where the frame would draw particles. Draws nothing.
+class SteppingFrameDevice final : public FrameDevice
+{
+  public:
+    explicit SteppingFrameDevice(const FrameResources& resources) : display(resources) {}
+
+    void BindShaderSet(ShaderSet) override {}
+    void SetMaterial(const Material&) override {}
+    void SetWorld(const Matrix4&) override {}
+    void DrawMesh(std::uint32_t) override {}
+    void BeginScenePass() override {}
+    void WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime, float fade,
+                             float spectrumLevel) override;
+    void BindSceneTextures() override {}
+    std::uint32_t MeshCount(SegmentKind) override { return 0; }
+    void DrawParticles() override;
+    void BeginPostPass() override {}
+    void BindPostTextures(PostTextures) override {}
+    void DrawPostQuad() override {}
+
+  private:
+    DisplayFrameDevice display;
+};
+
+enum CapturePass
+{
+    ScenePass = 0,
+    ParticlePass = 1,
+    PostPass = 2,
+};
+constexpr int kCapturePassCount = 3;
+
+// GPU nanoseconds per pass of one frame; particles 0 where the frame draws none.
+struct PassTimes
+{
+    double nanoseconds[kCapturePassCount] = {};
+    bool particlesDrawn = false;
+};
+
+// The display's frame device with a GL_TIME_ELAPSED query around each pass.
+class TimedFrameDevice final : public FrameDevice
+{
+  public:
+    explicit TimedFrameDevice(const FrameResources& resources);
+    ~TimedFrameDevice();
+
+    void BindShaderSet(ShaderSet set) override { display.BindShaderSet(set); }
+    void SetMaterial(const Material& material) override { display.SetMaterial(material); }
+    void SetWorld(const Matrix4& world) override { display.SetWorld(world); }
+    void DrawMesh(std::uint32_t meshIndex) override { display.DrawMesh(meshIndex); }
+    void BeginScenePass() override;
+    void WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime, float fade,
+                             float spectrumLevel) override
+    {
+        display.WriteFrameConstants(camera, musicTime, deltaTime, fade, spectrumLevel);
+    }
+    void BindSceneTextures() override { display.BindSceneTextures(); }
+    std::uint32_t MeshCount(SegmentKind kind) override { return display.MeshCount(kind); }
+    void DrawParticles() override;
+    void BeginPostPass() override;
+    void BindPostTextures(PostTextures textures) override { display.BindPostTextures(textures); }
+    void DrawPostQuad() override;
+
+    // The times of the last frame drawn; waits for the GPU.
+    PassTimes Collect();
+
+  private:
+    void Begin(CapturePass pass);
+    void End();
+
+    DisplayFrameDevice display;
+    GLuint queries[kCapturePassCount] = {};
+    int running = -1;
+    bool used[kCapturePassCount] = {};
+};

@@ -1,0 +1,12 @@
+// PNG files of captured frames (8-bit RGB, zlib-compressed).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// `rgba` holds width × height × 4 bytes, top row first; alpha is dropped. The bytes of the file,
+// empty when zlib fails.
+std::vector<std::uint8_t> EncodePng(const std::uint8_t* rgba, int width, int height);
+// False when the file cannot be written.
+bool WritePngFile(const std::string& path, const std::uint8_t* rgba, int width, int height);

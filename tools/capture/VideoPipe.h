@@ -1,0 +1,38 @@
+// An MP4 written by the ffmpeg program from raw frames on its standard input, with the music.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+// The path of a program found in PATH, or empty.
+std::string FindProgram(const std::string& name);
+
+struct VideoSettings
+{
+    std::string ffmpeg; // path of the program
+    std::string outFile;
+    std::string musicFile;
+    int width = 0;
+    int height = 0;
+    int fps = 60;
+    double musicStart = 0; // seconds into the music of the first frame
+    double duration = 0;   // seconds of the planned video, an upper bound for the audio
+};
+
+class VideoPipe
+{
+  public:
+    ~VideoPipe();
+    // Starts ffmpeg in its own process group, so that Ctrl-C at the terminal reaches only this
+    // tool, which then ends the file properly. False (after a message on stderr) when it cannot.
+    bool Start(const VideoSettings& settings);
+    // One frame of width × height × 4 RGBA bytes, top row first. False once ffmpeg has gone.
+    bool WriteFrame(const std::uint8_t* rgba, std::size_t size);
+    // Ends the input and waits for ffmpeg to finish the file; true when it exited with 0.
+    bool Finish();
+
+  private:
+    pid_t child = -1;
+    int input = -1;
+};
