@@ -2,7 +2,7 @@
 #include "MusicAnalysis.h"
 
 #include "Images.h"
-#include "PngWriter.h"
+#include "PngFile.h"
 #include "Spectrum.h"
 
 #include <cmath>
@@ -109,7 +109,11 @@ void WriteSyncPlot(const MusicAnalysis& analysis, const std::string& fontFile,
         std::snprintf(label, sizeof label, "%d s", s);
         DrawLabel(image, fontFile, label, 12, xOf(s) - 8, height - 8, 90, 90, 90);
     }
-    if (!WritePng(path, width, height, image.pixels))
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(image.pixels.size() / 3 * 4);
+    for (std::size_t i = 0; i + 2 < image.pixels.size(); i += 3)
+        rgba.insert(rgba.end(), {image.pixels[i], image.pixels[i + 1], image.pixels[i + 2], 255});
+    if (!WritePngFile(path, rgba.data(), width, height))
         throw std::runtime_error("cannot write " + path);
 }
 
