@@ -63,7 +63,7 @@ make_data() {
 expect_startup_failure() {
     local message=$1
     start
-    wait_for_window ERROR 20
+    wait_for_window ERROR 60
     [ -z "$(window_id Ombrel)" ] || fail "the program's window exists beside the box"
     xdotool windowfocus "$window"
     xdotool key Return
@@ -96,7 +96,7 @@ no-audio-device)
 escape)
     make_data 20
     start
-    wait_for_window Ombrel 30
+    wait_for_window Ombrel 60
     sleep 1
     xdotool windowfocus "$window"
     xdotool key a  # other keys have no effect
@@ -108,7 +108,7 @@ escape)
 close)
     make_data 20
     start
-    wait_for_window Ombrel 30
+    wait_for_window Ombrel 60
     sleep 1
     "$x11_close" Ombrel
     expect_clean_exit
@@ -117,7 +117,7 @@ placement)
     # Usage: program_test.sh placement PROGRAM ... X Y W H
     make_data 20
     start
-    wait_for_window Ombrel 30
+    wait_for_window Ombrel 60
     eval "$(xdotool getwindowgeometry --shell "$window")"
     [ "$X $Y $WIDTH $HEIGHT" = "$5 $6 $7 $8" ] ||
         fail "window at $X,$Y size ${WIDTH}x$HEIGHT, expected $5,$6 size $7x$8"

@@ -27,10 +27,10 @@ int main(int argc, char** argv)
     std::vector<std::vector<std::uint8_t>> seeds;
     if (std::string(argv[1]) == "scene")
     {
-        MeshSpec planar = DistinctMesh(4, 2);
-        MeshSpec texOnly = DistinctMesh(3, 1);
+        MeshShape planar = DistinctMesh(4, 2);
+        MeshShape texOnly = DistinctMesh(3, 1);
         texOnly.vertexComp = 0x100;
-        MeshSpec bare = DistinctMesh(3, 2);
+        MeshShape bare = DistinctMesh(3, 2);
         bare.vertexComp = 0;
         NodeSpec tree{"root",
                       {},

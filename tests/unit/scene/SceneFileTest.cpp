@@ -58,9 +58,9 @@ TEST_F(SceneFileTest, ReadsHeaderTreeAndMeshesWithTheirLogLines)
     NodeSpec root{"root", {}, {0}, {NodeSpec{"child", {}, {1, 0}, {}}}};
     for (int i = 0; i < 16; ++i)
         root.matrix[i] = static_cast<float>(i) + 0.5f;
-    MeshSpec first = DistinctMesh(3, 2);
+    MeshShape first = DistinctMesh(3, 2);
     first.matID = 7;
-    MeshSpec second = DistinctMesh(4, 1);
+    MeshShape second = DistinctMesh(4, 1);
     second.vertexComp = 0x3;
     const auto image = SceneImage(root, {first, second});
 
@@ -147,10 +147,10 @@ TEST_F(SceneFileTest, VertexBlocksFollowTheirBits)
     {
         SCOPED_TRACE(c.comp);
         g_log.clear();
-        MeshSpec spec = DistinctMesh(5, 3);
-        spec.vertexComp = c.comp;
+        MeshShape shape = DistinctMesh(5, 3);
+        shape.vertexComp = c.comp;
         ByteWriter w;
-        WriteMesh(w, spec);
+        WriteMesh(w, shape);
         ByteCursor cursor(w.bytes);
         SceneFileMesh mesh;
         ASSERT_TRUE(ReadMesh(cursor, mesh));
@@ -159,7 +159,7 @@ TEST_F(SceneFileTest, VertexBlocksFollowTheirBits)
         for (std::size_t i = 0; i < 5; ++i)
         {
             const MeshVertex& got = mesh.vertices[i];
-            const MeshVertex& sent = spec.vertices[i];
+            const MeshVertex& sent = shape.vertices[i];
             const float zero[3] = {0, 0, 0};
             EXPECT_EQ(std::memcmp(got.position, c.positions ? sent.position : zero, 12), 0);
             EXPECT_EQ(std::memcmp(got.normal, c.normals ? sent.normal : zero, 12), 0);
@@ -185,9 +185,9 @@ TEST_F(SceneFileTest, VertexAndFaceLimitsAndTheirReports)
     {
         SCOPED_TRACE(testing::Message() << c.vertices << " vertices, " << c.faces << " faces");
         g_log.clear();
-        const MeshSpec spec = DistinctMesh(c.vertices, c.faces);
+        const MeshShape shape = DistinctMesh(c.vertices, c.faces);
         SceneData data;
-        const bool read = Read(SceneImage(NodeSpec{"n", {}, {0}, {}}, {spec}), data);
+        const bool read = Read(SceneImage(NodeSpec{"n", {}, {0}, {}}, {shape}), data);
         EXPECT_EQ(read, !c.report);
         if (c.report)
         {
@@ -198,7 +198,7 @@ TEST_F(SceneFileTest, VertexAndFaceLimitsAndTheirReports)
         ASSERT_EQ(mesh.indices.size(), 3u * 65536);
         EXPECT_EQ(mesh.indices[3 * 65535], 65535); // the last face was read too
         EXPECT_EQ(mesh.indices[3 * 65535 + 2], 1);
-        EXPECT_TRUE(SameVertex(mesh.vertices[65535], spec.vertices[65535]));
+        EXPECT_TRUE(SameVertex(mesh.vertices[65535], shape.vertices[65535]));
     }
 }
 
@@ -218,11 +218,11 @@ TEST_F(SceneFileTest, BonesAreReportedOnlyAfterTheFaces)
     {
         SCOPED_TRACE(c.what);
         g_log.clear();
-        MeshSpec spec = DistinctMesh(3, 3);
-        spec.boneCount = 2;
-        spec.faces[1].corners = c.secondFaceCorners;
+        MeshShape shape = DistinctMesh(3, 3);
+        shape.boneCount = 2;
+        shape.faces[1].corners = c.secondFaceCorners;
         ByteWriter w;
-        WriteMesh(w, spec);
+        WriteMesh(w, shape);
         ByteCursor cursor(w.bytes);
         SceneFileMesh mesh;
         EXPECT_FALSE(ReadMesh(cursor, mesh));
@@ -237,10 +237,10 @@ TEST_F(SceneFileTest, BonesAreReportedOnlyAfterTheFaces)
 
 TEST_F(SceneFileTest, OtherPrimitiveKindsAreRefusedBeforeTheMeshLine)
 {
-    MeshSpec spec = DistinctMesh(3, 1);
-    spec.kind = 5;
+    MeshShape shape = DistinctMesh(3, 1);
+    shape.kind = 5;
     SceneData data;
-    EXPECT_FALSE(Read(SceneImage(NodeSpec{"n"}, {spec}), data));
+    EXPECT_FALSE(Read(SceneImage(NodeSpec{"n"}, {shape}), data));
     EXPECT_EQ(FailureLines(), std::vector<LogLine>{Printed("Not a triangle mesh.\n")});
     EXPECT_EQ(g_log.size(), 2u); // the node line and the report
 }
@@ -267,7 +267,7 @@ TEST_F(SceneFileTest, MeshReferencesAreCopiedAsStored)
 TEST_F(SceneFileTest, AFileEndingEarlyGivesOneLineAndNoScene)
 {
     NodeSpec root{"root", {}, {0}, {NodeSpec{"kid", {}, {1}, {NodeSpec{"leaf"}}}}};
-    MeshSpec second = DistinctMesh(3, 2);
+    MeshShape second = DistinctMesh(3, 2);
     second.vertexComp = 0x100;
     const auto image = SceneImage(root, {DistinctMesh(4, 2), second});
 
@@ -291,12 +291,12 @@ TEST_F(SceneFileTest, AFileEndingEarlyGivesOneLineAndNoScene)
 
 TEST_F(SceneFileTest, HugeCountsInASmallFileFailBeforeHugeAllocations)
 {
-    MeshSpec noBlocks; // 4 billion vertices without a block to hold them
+    MeshShape noBlocks; // 4 billion vertices without a block to hold them
     noBlocks.vertexComp = 0;
     noBlocks.vertexCount = 0xFFFFFFFF;
-    MeshSpec blocks = noBlocks;
+    MeshShape blocks = noBlocks;
     blocks.vertexComp = 0x103;
-    MeshSpec faces;
+    MeshShape faces;
     faces.faceCount = 60000; // within the limit, but the file holds none
 
     struct Case

@@ -47,7 +47,7 @@ template <typename Node> std::vector<std::string> Names(Node* const* nodes, std:
 }
 
 // What a geometry must receive for a mesh: y and z swapped, winding reversed.
-void ExpectConverted(const GeometryRecord& geometry, const MeshSpec& mesh)
+void ExpectConverted(const GeometryRecord& geometry, const MeshShape& mesh)
 {
     ASSERT_EQ(geometry.stride, 32u);
     ASSERT_EQ(geometry.vertexCount, mesh.vertices.size());
@@ -122,8 +122,8 @@ TEST_F(SceneGraphTest, MeshNodesAreListedInTheSameWalk)
 
 TEST_F(SceneGraphTest, SharedMeshesAreConvertedOnceAndUnreferencedOnesNever)
 {
-    const MeshSpec unused = DistinctMesh(3, 1);
-    const MeshSpec shared = DistinctMesh(4, 2);
+    const MeshShape unused = DistinctMesh(3, 1);
+    const MeshShape shared = DistinctMesh(4, 2);
     NodeSpec root{"root", {}, {1}, {NodeSpec{"again", {}, {1}, {}}}};
     SceneData data;
     const auto image = SceneImage(root, {unused, shared});

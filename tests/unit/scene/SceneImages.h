@@ -41,7 +41,7 @@ struct FaceSpec
     std::uint16_t index[3] = {0, 0, 0};
 };
 
-struct MeshSpec
+struct MeshShape
 {
     std::uint32_t kind = 4;
     std::uint32_t boneCount = 0;
@@ -69,7 +69,7 @@ inline void WriteNode(ByteWriter& w, const NodeSpec& node)
         WriteNode(w, child);
 }
 
-inline void WriteMesh(ByteWriter& w, const MeshSpec& mesh)
+inline void WriteMesh(ByteWriter& w, const MeshShape& mesh)
 {
     w.Filler(8);
     w.U32(mesh.kind);
@@ -103,7 +103,7 @@ inline void WriteMesh(ByteWriter& w, const MeshSpec& mesh)
 
 // A whole scene file: preamble, header, node tree, mesh table.
 inline std::vector<std::uint8_t> SceneImage(const NodeSpec& root,
-                                            const std::vector<MeshSpec>& meshes = {},
+                                            const std::vector<MeshShape>& meshes = {},
                                             std::optional<std::uint32_t> meshCount = {})
 {
     ByteWriter w;
@@ -114,15 +114,15 @@ inline std::vector<std::uint8_t> SceneImage(const NodeSpec& root,
     for (std::uint32_t i = 2; i <= 6; ++i)
         w.U32(0x22222220 + i);
     WriteNode(w, root);
-    for (const MeshSpec& mesh : meshes)
+    for (const MeshShape& mesh : meshes)
         WriteMesh(w, mesh);
     return w.bytes;
 }
 
 // A small mesh whose every vertex field and face is distinct, so swaps and copies show.
-inline MeshSpec DistinctMesh(std::uint32_t vertexCount, std::uint32_t faceCount)
+inline MeshShape DistinctMesh(std::uint32_t vertexCount, std::uint32_t faceCount)
 {
-    MeshSpec mesh;
+    MeshShape mesh;
     for (std::uint32_t i = 0; i < vertexCount; ++i)
     {
         const float b = 10.0f * static_cast<float>(i + 1);
@@ -136,7 +136,7 @@ inline MeshSpec DistinctMesh(std::uint32_t vertexCount, std::uint32_t faceCount)
     return mesh;
 }
 
-struct DdsSpec
+struct DdsShape
 {
     std::uint32_t width = 4;
     std::uint32_t height = 4;
@@ -153,29 +153,29 @@ constexpr std::uint32_t kDdsLuminance = 0x20000;
 constexpr std::uint32_t kDdsCubeMap = 0xFE00; // DDSCAPS2_CUBEMAP with all six face bits
 
 // A 128-byte header (magic included) followed by the pixel bytes as given.
-inline std::vector<std::uint8_t> DdsImage(const DdsSpec& spec,
+inline std::vector<std::uint8_t> DdsImage(const DdsShape& shape,
                                           const std::vector<std::uint8_t>& pixels)
 {
     ByteWriter w;
     w.Raw("DDS ", 4);
     w.U32(124);        // header size
     w.U32(0x0002100F); // header flags
-    w.U32(spec.height);
-    w.U32(spec.width);
-    w.U32(spec.width * 4); // pitch, not read
+    w.U32(shape.height);
+    w.U32(shape.width);
+    w.U32(shape.width * 4); // pitch, not read
     w.U32(0);              // depth
-    w.U32(spec.mipMapCount);
+    w.U32(shape.mipMapCount);
     w.Zeros(44);
     w.U32(32); // pixel format size
-    w.U32(spec.formatFlags);
-    w.U32(spec.fourCC);
-    w.U32(spec.bitCount);
+    w.U32(shape.formatFlags);
+    w.U32(shape.fourCC);
+    w.U32(shape.bitCount);
     w.U32(0x00FF0000); // channel masks, not read
     w.U32(0x0000FF00);
     w.U32(0x000000FF);
     w.U32(0xFF000000);
     w.U32(0x1000); // caps
-    w.U32(spec.caps2);
+    w.U32(shape.caps2);
     w.Zeros(12);
     w.Raw(pixels.data(), pixels.size());
     return w.bytes;
