@@ -3,6 +3,7 @@
 
 #include "Random.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace assets
@@ -489,12 +490,14 @@ Scene BuildTarv()
                 DoubleQuad({x, y, z - w}, {x, y, z + w}, {x + 100, y, z + w}, {x + 100, y, z - w}));
     scene.meshes.push_back({"grid", grid});
 
+    // The foothills start below the grid: a skirt that only just clears it reads as a flat lit
+    // slab, and a steep front seen broadside as a wall. The side ranges rise gently, further back.
     auto height = [](float x, float z)
     {
-        const float sides = Smoothstep(350, 750, std::fabs(x)) * Smoothstep(-200, 100, z);
+        const float sides = Smoothstep(400, 800, std::fabs(x)) * Smoothstep(-100, 400, z);
         const float back = Smoothstep(250, 700, z);
         const float mask = std::min(1.0f, sides + back);
-        return -4 + mask * (20 + 260 * Ridges(x + 1000, z + 1000));
+        return -40 + mask * (60 + 260 * Ridges(x + 1000, z + 1000));
     };
     Mesh terrain = Surface(
         180, 140,
@@ -506,6 +509,17 @@ Scene BuildTarv()
         [](Vec3) {
             return Vec3{0, 1, 0};
         });
+    // The valley floor goes: under the grid it mirrored the light into a flat bright slab, and
+    // the grid reads best over black.
+    std::vector<std::uint32_t> kept;
+    for (std::size_t f = 0; f < terrain.FaceCount(); ++f)
+    {
+        const std::uint32_t* face = &terrain.indices[3 * f];
+        if (std::max({terrain.vertices[face[0]].position.y, terrain.vertices[face[1]].position.y,
+                      terrain.vertices[face[2]].position.y}) > 0)
+            kept.insert(kept.end(), face, face + 3);
+    }
+    terrain.indices = std::move(kept);
     scene.meshes.push_back({"terrain", terrain});
     return scene;
 }
