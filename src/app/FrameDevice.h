@@ -57,7 +57,7 @@ class DisplayFrameDevice final : public FrameDevice
     const SceneRoot* scene = nullptr; // of the kind being drawn
 };
 
-// Start-up, after the shader sets and before the particles are seeded (both draw from rand()):
+// Start-up, after the shader sets and before the particles are seeded (both draw from RandomUnit):
 // sets up the presentation and binds the default material set once.
 void StartPresentation(Presentation& presentation, const FrameResources& resources);
 

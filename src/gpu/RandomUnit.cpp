@@ -1,9 +1,17 @@
 // The presentation's one source of randomness.
 #include "RandomUnit.h"
 
-#include <cstdlib>
+namespace
+{
+CrtRandom sequence;
+}
 
 float RandomUnit()
 {
-    return static_cast<float>(std::rand() % 32767) / 32767.0f;
+    return static_cast<float>(sequence.Next() % 32767) / 32767.0f;
+}
+
+void RestartRandomUnit()
+{
+    sequence = CrtRandom{};
 }

@@ -5,8 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
+
+TEST(RandomUnitTest, FollowsTheWindowsRuntimeSequenceFromItsDefaultSeed)
+{
+    // rand() of the Windows C runtime in a process that never called srand.
+    CrtRandom crt;
+    for (int expected : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464})
+        EXPECT_EQ(crt.Next(), expected);
+
+    RestartRandomUnit();
+    EXPECT_EQ(RandomUnit(), 41.0f / 32767.0f);
+    EXPECT_EQ(RandomUnit(), 18467.0f / 32767.0f);
+    RestartRandomUnit();
+    EXPECT_EQ(RandomUnit(), 41.0f / 32767.0f);
+}
 
 TEST(RandomUnitTest, StaysInTheUnitRangeOnMultiplesOf1Over32767)
 {
@@ -31,10 +44,10 @@ class InitialParticlesTest : public ::testing::Test
   protected:
     static void SetUpTestSuite()
     {
-        std::srand(12345);
+        RestartRandomUnit();
         for (float& r : firstRandoms)
             r = RandomUnit();
-        std::srand(12345);
+        RestartRandomUnit();
         particles = new std::vector<Particle>(kParticleCount);
         BuildInitialParticles(particles->data());
     }
