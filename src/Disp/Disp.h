@@ -55,6 +55,9 @@ struct TextureHandle
     friend bool operator==(TextureHandle, TextureHandle) = default;
 };
 
+// Names no record (chain 255): binding it leaves the slot empty.
+constexpr TextureHandle kNoTexture{0xFFFFFFFFu};
+
 struct RenderTargetPair
 {
     TextureHandle color;

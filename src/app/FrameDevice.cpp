@@ -15,18 +15,23 @@ void BindIfPresent(Shader* shaders)
 
 } // namespace
 
+// The default program reads a 2D image at t0, where the PBR sets keep the irradiance cube: it gets
+// an empty slot, which reads zero on every back end, and the PBR sets get their cube back.
 void DisplayFrameDevice::BindShaderSet(ShaderSet set)
 {
     switch (set)
     {
     case ShaderSet::Default:
         BindIfPresent(resources.shaders.defaultMaterial);
+        resources.display->BindTexture(0, kNoTexture);
         break;
     case ShaderSet::Pbr:
         BindIfPresent(resources.shaders.pbr);
+        resources.display->BindTexture(0, resources.textures[kSceneTextures[0]]);
         break;
     case ShaderSet::PbrNoise:
         BindIfPresent(resources.shaders.pbrNoise);
+        resources.display->BindTexture(0, resources.textures[kSceneTextures[0]]);
         break;
     }
 }

@@ -109,8 +109,12 @@ void UpdateAndDrawParticles()
     ID3D11Buffer* noConstants = nullptr;
     ID3D11UnorderedAccessView* noAccess = nullptr;
 
+    ID3D11ShaderResourceView* noView = nullptr;
+
     context->CSSetShader(engine.computeShader, nullptr, 0);
-    // Also displaces the read-only view that the previous frame left at vertex slot t0.
+    // The previous frame's draw left the buffer's read-only view at vertex slot t0: take it off
+    // before the buffer is bound for writing, rather than have the runtime displace it.
+    context->VSSetShaderResources(0, 1, &noView);
     context->CSSetUnorderedAccessViews(0, 1, &buffers->access, nullptr);
     context->Dispatch(kParticleGroups, 1, 1);
     context->CSSetConstantBuffers(0, 1, &noConstants);

@@ -52,8 +52,10 @@ bool DispDX11::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windo
     desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
     desc.Flags = 0;
 
-    IDXGIFactory* factory = nullptr;
-    if (FAILED(CreateDXGIFactory(__uuidof(IDXGIFactory), reinterpret_cast<void**>(&factory))))
+    // The 1.1 factory, as the Direct3D 11 device itself uses: DXGI 1.0 and 1.1 factories are not
+    // to be mixed in one process.
+    IDXGIFactory1* factory = nullptr;
+    if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory))))
     {
         Logger::Print("ERROR: CreateDXGIFactory() failed.\n");
         return false;
@@ -107,6 +109,10 @@ bool DispDX11::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windo
 void DispDX11::Shutdown()
 {
     ReleaseTexture(backBuffer);
+    // DXGI refuses to release a swap chain that is still fullscreen (the fullscreen builds, or the
+    // windowed one after Alt+Enter).
+    if (swapChain)
+        swapChain->SetFullscreenState(FALSE, nullptr);
     SafeRelease(swapChain);
     if (context)
     {
@@ -148,11 +154,34 @@ void DispDX11::SetRenderTarget(RenderTargetPair pair)
     const sTexD3D11* depth = FindTexture(pair.depth);
     ID3D11RenderTargetView* renderView = color ? color->renderView : nullptr;
     ID3D11DepthStencilView* depthView = depth ? depth->depthView : nullptr;
+    if (color)
+        UnbindShaderView(color->shaderView);
+    if (depth)
+        UnbindShaderView(depth->shaderView);
     context->OMSetRenderTargets(1, &renderView, depthView);
     if (renderView)
         context->ClearRenderTargetView(renderView, kClearColor);
     if (depthView)
         context->ClearDepthStencilView(depthView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+}
+
+// A texture cannot be read and written at once: a target still bound as a pixel-program input
+// (the scene colour from the previous post pass) leaves its slots before it is bound for output.
+void DispDX11::UnbindShaderView(ID3D11ShaderResourceView* view)
+{
+    if (!view)
+        return;
+    ID3D11ShaderResourceView* bound[kTextureSlots] = {};
+    context->PSGetShaderResources(0, kTextureSlots, bound);
+    for (UINT slot = 0; slot < kTextureSlots; ++slot)
+    {
+        if (bound[slot] == view)
+        {
+            ID3D11ShaderResourceView* none = nullptr;
+            context->PSSetShaderResources(slot, 1, &none);
+        }
+        SafeRelease(bound[slot]);
+    }
 }
 
 void DispDX11::Reserved2() {}

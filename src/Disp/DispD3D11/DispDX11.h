@@ -54,6 +54,9 @@ class DispDX11 final : public Disp
                                const void* data, std::size_t dataSize);
     bool CreateShaderView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags);
     static void DeleteRecord(sTexD3D11* record);
+    void UnbindShaderView(ID3D11ShaderResourceView* view);
+
+    static constexpr UINT kTextureSlots = 8; // the pixel slots the programs use, t0..t7
 
     TextureTable textures; // the 32 chains and the registration counter
 };

@@ -121,11 +121,13 @@ TEST_F(FrameDeviceTest, LogoFrameReachesTheDevice)
 
     const std::vector<std::string> expected = {
         "target 201/202", "frame 0:0", "frame 1:0", "frame 2:0", "object 0:1", "shaders default",
-        "texture 0=101", "texture 1=102", "texture 2=107", "texture 3=108",
-        // Logo: tinted mesh 0, then meshes 0 and 1 in metal.
-        "object 0:1", "shaders default", "material 1:2", "draw logo.0", "object 0:1", "shaders pbr",
-        "material 1:2", "draw logo.0", "draw logo.1", "particles", "target 203/202", "shaders post",
-        "texture 0=201", "texture 1=103", "texture 2=105", "quad"};
+        "texture 0=4294967295", "texture 0=101", "texture 1=102", "texture 2=107", "texture 3=108",
+        // Logo: tinted mesh 0, then meshes 0 and 1 in metal. The default set reads an empty t0,
+        // the PBR set its irradiance cube.
+        "object 0:1", "shaders default", "texture 0=4294967295", "material 1:2", "draw logo.0",
+        "object 0:1", "shaders pbr", "texture 0=101", "material 1:2", "draw logo.0", "draw logo.1",
+        "particles", "target 203/202", "shaders post", "texture 0=201", "texture 1=103",
+        "texture 2=105", "quad"};
     EXPECT_EQ(g_deviceLog, expected);
 
     const auto frame = frameBlock.As<CBufferFrameData>();
