@@ -2,7 +2,7 @@
 #pragma once
 
 #include "SceneDraw.h"
-#include "Timeline.h"
+#include "Vocabulary.h"
 
 #include <cstdint>
 

@@ -2,33 +2,11 @@
 #pragma once
 
 #include "SceneGraph.h"
+#include "Vocabulary.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 
 struct SegmentObjects;
-
-// A value in [0, 1] from the process's deterministic generator.
-using RandomSource = float (*)();
-
-constexpr std::size_t kSpectrumSize = 1024;
-// The FFT magnitudes of one frame, index 0 the lowest frequency.
-using SpectrumView = std::span<const float, kSpectrumSize>;
-
-// Kind k shows the k-th scene of the load order.
-enum SegmentKind : std::int32_t
-{
-    Rings = 0,
-    Scene01 = 1,
-    Tunnel = 2,
-    Logo = 3,
-    Greets = 4,
-    Grinder = 5,
-    Tarv = 6,
-    Sphere = 7,
-};
-constexpr int kSegmentKindCount = 8;
 
 struct Segment
 {
@@ -63,11 +41,6 @@ struct CameraShot
     Float3 target;
     float roll;
 };
-
-// The angle helpers of the presentation: double-precision trigonometry on float arguments,
-// rounded back to float.
-float Sin(float angle);
-float Cos(float angle);
 
 // 1 between 8 s and 137 s; in over the first 8 s, out from 137 s to 147 s, then 0.
 float ComputeFade(float musicTime);

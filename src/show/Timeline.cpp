@@ -160,16 +160,6 @@ CameraShot SphereShot(std::int32_t shot, float L, float b)
 
 } // namespace
 
-float Sin(float angle)
-{
-    return static_cast<float>(std::sin(static_cast<double>(angle)));
-}
-
-float Cos(float angle)
-{
-    return static_cast<float>(std::cos(static_cast<double>(angle)));
-}
-
 float ComputeFade(float musicTime)
 {
     if (musicTime < kFadeInEnd)
