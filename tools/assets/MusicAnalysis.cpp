@@ -222,7 +222,7 @@ void WriteSyncPlot(const MusicAnalysis& analysis, const std::vector<double>& kic
     const int kickRow = top + 3 * (panelHeight + 20), beatRow = kickRow + 16;
     for (double kick : kicks)
         for (int y = kickRow; y < kickRow + 14; ++y)
-            put(xOf(kick), y, 40, 40, 40);
+            put(xOf(kick), y, 110, 110, 110);
     for (double beat : analysis.beats)
         for (int y = beatRow; y < beatRow + 14; ++y)
             put(xOf(beat), y, 200, 30, 30);
