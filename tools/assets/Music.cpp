@@ -272,7 +272,7 @@ void Sub(Bus& bus, float gain)
         const double t = static_cast<double>(i) / kMusicSampleRate;
         phase += increment;
         const double period = t >= kGreets && t < kGrinder ? 4 * kBeat : kBeat;
-        const double pulse = 0.7 - 0.3 * std::cos(kTwoPi * (t - kBeatIn) / period);
+        const double pulse = 0.75 - 0.25 * std::cos(kTwoPi * (t - kBeatIn) / period);
         const double in = std::clamp((t - (kBeatIn - 2 * kBeat)) / (2 * kBeat), 0.0, 1.0);
         const auto v = static_cast<float>(gain * in * pulse * std::sin(kTwoPi * phase));
         bus.left[i] += v;
@@ -474,7 +474,7 @@ std::vector<std::int16_t> SynthesizeMusic()
     Arrange(drums, bass, pads, lead);
     PingPongEcho(lead, kBeat * 0.75, 0.45f, 0.5f);
     PingPongEcho(pads, kBeat * 1.5, 0.3f, 0.3f);
-    Sub(bass, 0.3f);
+    Sub(bass, 0.35f);
     BassRoot(bass, 0.3f, 0.5f);
 
     Bus master(frames);
