@@ -146,8 +146,13 @@ double BeatsOnKicks(const std::vector<double>& beats, const std::vector<double>&
 
 Loudness MeasureLoudness(const std::string& path)
 {
-    const std::string command = "ffmpeg -nostdin -hide_banner -nostats -i '" + path +
-                                "' -filter_complex ebur128=peak=true -f null - 2>&1";
+    // Quoted for the shell, with each ' closed, escaped and reopened.
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    const std::string command = "ffmpeg -nostdin -hide_banner -nostats -i " + quoted +
+                                " -filter_complex ebur128=peak=true -f null - 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     if (!pipe)
         throw std::runtime_error("cannot run ffmpeg");
