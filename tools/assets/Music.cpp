@@ -483,7 +483,7 @@ std::vector<std::int16_t> SynthesizeMusic()
     Mix(master, pads, 0.8f);
     Mix(master, lead, 1.0f);
 
-    // A soft limiter with its ceiling 2 dB below full scale leaves room for the peaks between
+    // A soft limiter with its ceiling 1.5 dB below full scale leaves room for the peaks between
     // samples and the encoder's overshoot.
     constexpr double kCeiling = 0.84, kDrive = 0.8;
     std::vector<std::int16_t> out(frames * 2, 0);
