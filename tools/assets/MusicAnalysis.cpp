@@ -4,9 +4,14 @@
 #include "Images.h"
 #include "PngFile.h"
 #include "Spectrum.h"
+#include "Timeline.h"
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdio>
+#include <memory>
+#include <numbers>
 #include <stdexcept>
 
 namespace assets
@@ -24,8 +29,9 @@ MusicAnalysis AnalyseMusic(const DecodedMusic& music, double frameRate)
 {
     MusicAnalysis analysis;
     analysis.frameRate = frameRate;
+    static_assert(SpectrumBins == kSpectrumSize);
     std::vector<float> spectrum(SpectrumBins);
-    double lastBeat = 0;
+    TimelineState state;
     const auto frames = static_cast<std::size_t>(150.0 * frameRate);
     for (std::size_t i = 0; i < frames; ++i)
     {
@@ -36,17 +42,139 @@ MusicAnalysis AnalyseMusic(const DecodedMusic& music, double frameRate)
         analysis.bin1.push_back(spectrum[1]);
         analysis.bin2.push_back(spectrum[2]);
         analysis.bin3.push_back(spectrum[3]);
-        if (spectrum[3] > 0.01f && t - lastBeat > 1.0)
-        {
+        if (CountBeat(state, static_cast<float>(t), SpectrumView(spectrum.data(), kSpectrumSize)))
             analysis.beats.push_back(t);
-            lastBeat = t;
-        }
     }
     return analysis;
 }
 
-void WriteSyncPlot(const MusicAnalysis& analysis, const std::string& fontFile,
-                   const std::string& path)
+namespace
+{
+
+// In-place radix-2 FFT; the size is a power of two.
+void Fft(std::vector<std::complex<double>>& x)
+{
+    const std::size_t n = x.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i)
+    {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(x[i], x[j]);
+    }
+    for (std::size_t length = 2; length <= n; length <<= 1)
+    {
+        const std::complex<double> step =
+            std::polar(1.0, -2 * std::numbers::pi / static_cast<double>(length));
+        for (std::size_t i = 0; i < n; i += length)
+        {
+            std::complex<double> w = 1;
+            for (std::size_t k = 0; k < length / 2; ++k, w *= step)
+            {
+                const std::complex<double> a = x[i + k], b = x[i + k + length / 2] * w;
+                x[i + k] = a + b;
+                x[i + k + length / 2] = a - b;
+            }
+        }
+    }
+}
+
+} // namespace
+
+std::vector<BandLevel> MeasureBandBalance(const DecodedMusic& music, double from, double to)
+{
+    constexpr std::size_t kWindow = 8192;
+    std::vector<double> window(kWindow), power(kWindow / 2, 0.0);
+    for (std::size_t n = 0; n < kWindow; ++n)
+        window[n] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(n) / kWindow);
+    const auto first = static_cast<std::size_t>(from * MusicSampleRate);
+    const std::size_t last =
+        std::min(music.FrameCount(), static_cast<std::size_t>(to * MusicSampleRate));
+    std::vector<std::complex<double>> x(kWindow);
+    for (std::size_t start = first; start + kWindow <= last; start += kWindow / 2)
+    {
+        for (std::size_t n = 0; n < kWindow; ++n)
+        {
+            const std::size_t i = 2 * (start + n);
+            x[n] = window[n] * (music.samples[i] + music.samples[i + 1]) / 65536.0;
+        }
+        Fft(x);
+        for (std::size_t k = 0; k < kWindow / 2; ++k)
+            power[k] += std::norm(x[k]);
+    }
+    auto band = [&](double low, double high)
+    {
+        double sum = 1e-30;
+        for (std::size_t k = 0; k < kWindow / 2; ++k)
+        {
+            const double hz = static_cast<double>(k) * MusicSampleRate / kWindow;
+            if (hz >= low && hz < high)
+                sum += power[k];
+        }
+        return sum;
+    };
+    const double reference = band(60, 250);
+    std::vector<BandLevel> levels;
+    for (auto [low, high] : {std::pair{20.0, 60.0},
+                             {60.0, 250.0},
+                             {250.0, 1000.0},
+                             {1000.0, 2000.0},
+                             {2000.0, 4000.0},
+                             {4000.0, 8000.0}})
+        levels.push_back({low, high, 10 * std::log10(band(low, high) / reference)});
+    return levels;
+}
+
+double BeatsOnKicks(const std::vector<double>& beats, const std::vector<double>& kicks, double from,
+                    double to, double tolerance)
+{
+    int counted = 0, onKick = 0;
+    for (double beat : beats)
+    {
+        if (beat < from || beat >= to)
+            continue;
+        ++counted;
+        // The last kick at or before the beat (a tiny slack for the frame clock's rounding).
+        const auto after = std::upper_bound(kicks.begin(), kicks.end(), beat + 1e-6);
+        if (after != kicks.begin() && beat - *(after - 1) <= tolerance)
+            ++onKick;
+    }
+    return counted ? static_cast<double>(onKick) / counted : 0.0;
+}
+
+Loudness MeasureLoudness(const std::string& path)
+{
+    // Quoted for the shell, with each ' closed, escaped and reopened.
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    const std::string command = "ffmpeg -nostdin -hide_banner -nostats -i " + quoted +
+                                " -filter_complex ebur128=peak=true -f null - 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        throw std::runtime_error("cannot run ffmpeg");
+    // The summary comes last: "I: ... LUFS" under "Integrated loudness", "Peak: ... dBFS" under
+    // "True peak".
+    std::string text;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe.get()))
+        text += line;
+    const auto summary = text.rfind("Summary:");
+    double integrated = 0, peak = 0;
+    const auto i = summary == std::string::npos ? summary : text.find("I:", summary);
+    const auto p = summary == std::string::npos ? summary : text.find("Peak:", summary);
+    if (i == std::string::npos || p == std::string::npos ||
+        std::sscanf(text.c_str() + i, "I: %lf LUFS", &integrated) != 1 ||
+        std::sscanf(text.c_str() + p, "Peak: %lf dBFS", &peak) != 1)
+        throw std::runtime_error("ffmpeg gave no loudness summary for " + path);
+    return {integrated, peak};
+}
+
+void WriteSyncPlot(const MusicAnalysis& analysis, const std::vector<double>& kicks,
+                   const std::string& fontFile, const std::string& path)
 {
     const int width = 1800, height = 760, left = 70, right = 20, panelHeight = 190, top = 40;
     Image image{width, height, 3,
@@ -95,12 +223,16 @@ void WriteSyncPlot(const MusicAnalysis& analysis, const std::string& fontFile,
         DrawLabel(image, fontFile, names[panel], 15, left + 6, yOf(panel, 1.0) + 16,
                   colours[panel][0], colours[panel][1], colours[panel][2]);
     }
-    const int beatRow = top + 3 * (panelHeight + 20);
+    // Kick onsets in a row above the counted beats: a cut on the kick has its mark below one.
+    const int kickRow = top + 3 * (panelHeight + 20), beatRow = kickRow + 16;
+    for (double kick : kicks)
+        for (int y = kickRow; y < kickRow + 14; ++y)
+            put(xOf(kick), y, 110, 110, 110);
     for (double beat : analysis.beats)
-        for (int y = beatRow; y < beatRow + 24; ++y)
+        for (int y = beatRow; y < beatRow + 14; ++y)
             put(xOf(beat), y, 200, 30, 30);
-    DrawLabel(image, fontFile, "beats counted (at most one a second)", 13, left, beatRow + 40, 200,
-              30, 30);
+    DrawLabel(image, fontFile, "kick onsets (grey) and beats counted (red, at most one a second)",
+              13, left, beatRow + 30, 200, 30, 30);
     for (const SegmentMark& mark : TimelineSegments())
         DrawLabel(image, fontFile, mark.name, 14, xOf(mark.start) + 4, top - 10, 60, 60, 60);
     for (int s = 0; s <= 150; s += 10)
