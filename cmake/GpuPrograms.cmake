@@ -3,18 +3,21 @@
 # Direct3D 11: fxc (OMBREL_FXC), embedded as DXBC bytes. Any compile error fails the build.
 
 set(OMBREL_EMBED_TEXT_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedText.cmake)
+# Shader model 4.0 runs on every feature level the device accepts. A compiler that refuses the
+# particle vertex program's structured buffer in vs_4_0 can be given 5_0 (feature level 11_0).
+set(OMBREL_SHADER_MODEL 4_0 CACHE STRING "Shader model of the DXBC programs (4_0 or 5_0)")
 
 function(ombrel_gpu_program_stage name out_glsl out_fxc)
     string(REGEX MATCH "(VS|PS|CS)$" suffix ${name})
     if(suffix STREQUAL "VS")
         set(${out_glsl} vert PARENT_SCOPE)
-        set(${out_fxc} vs_4_0 PARENT_SCOPE)
+        set(${out_fxc} vs_${OMBREL_SHADER_MODEL} PARENT_SCOPE)
     elseif(suffix STREQUAL "PS")
         set(${out_glsl} frag PARENT_SCOPE)
-        set(${out_fxc} ps_4_0 PARENT_SCOPE)
+        set(${out_fxc} ps_${OMBREL_SHADER_MODEL} PARENT_SCOPE)
     elseif(suffix STREQUAL "CS")
         set(${out_glsl} comp PARENT_SCOPE)
-        set(${out_fxc} cs_4_0 PARENT_SCOPE)
+        set(${out_fxc} cs_${OMBREL_SHADER_MODEL} PARENT_SCOPE)
     else()
         message(FATAL_ERROR "GPU program ${name}: the name must end in VS, PS or CS")
     endif()
