@@ -26,8 +26,7 @@ struct Stream
 {
     HSTREAM handle = 0;
     DecodedMusic music;
-    LARGE_INTEGER playStart{}; // when play began, for the real-time witness
-    HeardPosition position;    // caller's thread only
+    HeardPosition position; // caller's thread only
     // Shared with the feeder thread under the lock.
     bool playing = false;
     bool reachedDevice = false;    // its first frame has been written to the device
@@ -78,14 +77,13 @@ void FillDeviceBuffer(void*, std::int16_t* out, std::size_t frames, std::uint64_
     stream->framesFed += frames;
 }
 
-double SecondsSince(const LARGE_INTEGER& start)
+double NowSeconds()
 {
     LARGE_INTEGER now;
     LARGE_INTEGER frequency;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 std::uint64_t HeardFrame(Stream& stream)
@@ -98,10 +96,8 @@ std::uint64_t HeardFrame(Stream& stream)
         reached = stream.reachedDevice;
         start = stream.deviceStart;
     }
-    if (!reached)
-        return stream.position.Next(0.0, 0);
-    const std::uint64_t deviceFrames = played > start ? played - start : 0;
-    return stream.position.Next(SecondsSince(stream.playStart), deviceFrames);
+    const std::uint64_t deviceFrames = reached && played > start ? played - start : 0;
+    return stream.position.Next(NowSeconds(), deviceFrames);
 }
 
 Stream* FindStream(DWORD handle)
@@ -211,15 +207,11 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
     if (!stream)
         return 0;
     PlayerLock lock;
-    if (restart || !stream->playing)
+    if (restart)
     {
-        QueryPerformanceCounter(&stream->playStart);
-        if (restart)
-        {
-            stream->framesFed = 0;
-            stream->reachedDevice = false;
-            stream->position.Restart();
-        }
+        stream->framesFed = 0;
+        stream->reachedDevice = false;
+        stream->position.Restart();
     }
     stream->playing = true;
     return 1;

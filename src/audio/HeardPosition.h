@@ -1,7 +1,8 @@
 // The frame being heard, from two witnesses that each fail in their own way: the device's played
-// count can run ahead of real time (Wine's null device takes buffers about 3x too fast) and the
-// clock since play began knows nothing of starved or late buffers. The smaller of the two is
-// right in both cases; the result never goes back.
+// count can run ahead of real time (Wine's null device takes buffers about 3x too fast) and a
+// clock knows nothing of late or starved buffers. The clock runs from the last moment the device
+// was not ahead of it, so it starts when the device really starts; the smaller of the two is
+// right in both cases. The result never goes back.
 #pragma once
 
 #include "Mp3Decoder.h"
@@ -12,20 +13,36 @@
 class HeardPosition
 {
   public:
-    // `elapsedSeconds`: real time since play began; `deviceFrames`: frames of the stream the
-    // device says it has played.
-    std::uint64_t Next(double elapsedSeconds, std::uint64_t deviceFrames)
+    // `nowSeconds`: a monotonic clock, any origin; `deviceFrames`: frames of the stream the device
+    // says it has played.
+    std::uint64_t Next(double nowSeconds, std::uint64_t deviceFrames)
     {
-        const double clockFrames = std::max(elapsedSeconds, 0.0) * MusicSampleRate;
-        const std::uint64_t heard = clockFrames < static_cast<double>(deviceFrames)
-                                        ? static_cast<std::uint64_t>(clockFrames)
-                                        : deviceFrames;
+        if (!anchored)
+        {
+            anchored = true;
+            anchorSeconds = nowSeconds;
+            anchorFrames = 0;
+        }
+        const double clockFrames = static_cast<double>(anchorFrames) +
+                                   std::max(nowSeconds - anchorSeconds, 0.0) * MusicSampleRate;
+        std::uint64_t heard = deviceFrames;
+        if (static_cast<double>(deviceFrames) <= clockFrames)
+        {
+            anchorSeconds = nowSeconds;
+            // A device count below what was already reported does not pull the clock back.
+            anchorFrames = std::max(deviceFrames, reported);
+        }
+        else
+            heard = static_cast<std::uint64_t>(clockFrames);
         reported = std::max(reported, heard);
         return reported;
     }
-    void Restart() { reported = 0; }
+    void Restart() { *this = HeardPosition{}; }
 
   private:
+    bool anchored = false;
+    double anchorSeconds = 0.0;
+    std::uint64_t anchorFrames = 0;
     std::uint64_t reported = 0;
 };
 

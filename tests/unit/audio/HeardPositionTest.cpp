@@ -1,5 +1,5 @@
-// The position rule of our bass.dll: the smaller of the real-time clock and the device's count,
-// never going back, and the 32-bit device counter widened across its wrap.
+// The position rule of our bass.dll: never ahead of the device nor of real time since the device
+// started, never going back; and the 32-bit device counter widened across its wrap.
 #include "HeardPosition.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 namespace
 {
 
-TEST(HeardPosition, FollowsTheSlowerWitnessAndNeverGoesBack)
+TEST(HeardPosition, RunsAtRealTimeFromWhenTheDeviceStartsAndNeverAheadOfIt)
 {
     HeardPosition position;
     struct Step
@@ -17,20 +17,24 @@ TEST(HeardPosition, FollowsTheSlowerWitnessAndNeverGoesBack)
         std::uint64_t device;
         std::uint64_t expected;
     };
+    // Times in binary fractions of a second, so the expected frames are exact.
     const Step steps[] = {
-        {"nothing played yet", 0.0, 0, 0},
-        {"device racing ahead (Wine's null device)", 1.0, 3 * 44100, 44100},
-        {"still racing", 2.0, 6 * 44100, 2 * 44100},
-        {"device starved behind the clock", 3.0, 2 * 44100 + 10, 2 * 44100 + 10},
-        {"device reports less than before", 3.5, 1000, 2 * 44100 + 10},
-        {"real device a little behind", 4.0, 4 * 44100 - 500, 4 * 44100 - 500},
-        {"clock before play began", -1.0, 5 * 44100, 4 * 44100 - 500},
-        {"past the end of any music", 7200.0, std::uint64_t{1} << 40, 7200ull * 44100},
+        {"play began", 10.0, 0, 0},
+        {"device not started yet", 10.25, 0, 0},
+        {"device started, racing ahead (Wine's null device)", 10.375, 3 * 5512, 5512},
+        {"still racing", 11.375, 3 * 44100, 49612},
+        {"starved: the device falls behind the clock", 12.375, 50000, 50000},
+        {"racing again, real time from there", 12.875, 10 * 44100, 50000 + 22050},
+        {"device reports less than before", 13.0, 1000, 72050},
+        {"a real device, a little behind the clock", 13.25, 77050, 77050},
+        {"an hour on", 3613.25, std::uint64_t{1} << 40, 77050 + 3600 * 44100},
     };
     for (const Step& step : steps)
         EXPECT_EQ(position.Next(step.seconds, step.device), step.expected) << step.name;
     position.Restart();
-    EXPECT_EQ(position.Next(0.5, 44100), 22050u);
+    EXPECT_EQ(position.Next(5.0, 0), 0u);
+    EXPECT_EQ(position.Next(5.5, 44100), 22050u);
+    EXPECT_EQ(position.Next(6.0, 30000), 30000u);
 }
 
 TEST(WideCounter, CountsOnAcrossThe32BitWrap)
