@@ -1,5 +1,6 @@
 // Our declarations of the ten BASS calls the program makes. On Windows they are imported from
-// bass.dll; elsewhere src/audio implements them over libmpg123, KissFFT and SDL2 audio.
+// bass.dll (the real library or ours, BassWin32.cpp); elsewhere BassSDL.cpp implements them over
+// libmpg123 and SDL2 audio.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,9 @@ using BOOL = int;
 using QWORD = std::uint64_t;
 using HSTREAM = DWORD;
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(OMBREL_BASS_BUILD)
+#define BASSDEF(type) extern "C" __declspec(dllexport) type __stdcall
+#elif defined(_WIN32)
 #define BASSDEF(type) extern "C" __declspec(dllimport) type __stdcall
 #else
 #define BASSDEF(type) extern "C" type

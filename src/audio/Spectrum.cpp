@@ -1,24 +1,23 @@
-// Hann-windowed FFT magnitudes of the music with KissFFT.
+// Hann-windowed FFT magnitudes of the music, the same code on every platform.
 #include "Spectrum.h"
 
-#include <cstdio>
-
-#include <kiss_fftr.h>
+#include "Fft.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace
 {
 
-// The FFT plan, its scratch buffers and the window, one set per thread because KissFFT writes
-// into its plan while transforming.
+// The window and the scratch buffer, one set per thread: the capture tool and the player may
+// compute spectra on different threads.
 class SpectrumPlan
 {
   public:
-    SpectrumPlan() : config(kiss_fftr_alloc(SpectrumWindowFrames, 0, nullptr, nullptr))
+    SpectrumPlan()
     {
         for (std::size_t n = 0; n < SpectrumWindowFrames; ++n)
         {
@@ -27,11 +26,6 @@ class SpectrumPlan
             window[n] = static_cast<float>(0.5 - 0.5 * std::cos(angle));
         }
     }
-    ~SpectrumPlan() { kiss_fftr_free(config); }
-    SpectrumPlan(const SpectrumPlan&) = delete;
-    SpectrumPlan& operator=(const SpectrumPlan&) = delete;
-
-    bool IsReady() const { return config != nullptr; }
 
     void Compute(const std::int16_t* interleavedStereo, std::size_t frameCount,
                  std::uint64_t firstFrame, float* out)
@@ -47,20 +41,18 @@ class SpectrumPlan
             const float mono =
                 (static_cast<float>(frames[2 * n]) + static_cast<float>(frames[2 * n + 1])) /
                 65536.0f;
-            input[n] = mono * window[n];
+            data[n] = mono * window[n];
         }
-        std::fill(input.begin() + used, input.end(), 0.0f);
+        std::fill(data.begin() + used, data.end(), 0.0);
 
-        kiss_fftr(config, input.data(), output.data());
+        ForwardFft(data.data(), data.size());
         for (std::size_t k = 0; k < SpectrumBins; ++k)
-            out[k] = std::hypot(output[k].r, output[k].i) / static_cast<float>(SpectrumBins);
+            out[k] = static_cast<float>(std::abs(data[k]) / static_cast<double>(SpectrumBins));
     }
 
   private:
-    kiss_fftr_cfg config;
     std::array<float, SpectrumWindowFrames> window{};
-    std::array<float, SpectrumWindowFrames> input{};
-    std::array<kiss_fft_cpx, SpectrumWindowFrames / 2 + 1> output{};
+    std::array<std::complex<double>, SpectrumWindowFrames> data{};
 };
 
 } // namespace
@@ -69,12 +61,6 @@ bool ComputeSpectrum(const std::int16_t* interleavedStereo, std::size_t frameCou
                      std::uint64_t firstFrame, float* out)
 {
     thread_local SpectrumPlan plan;
-    if (!plan.IsReady())
-    {
-        std::fprintf(stderr, "Failed to set up the spectrum FFT\n");
-        std::fill_n(out, SpectrumBins, 0.0f);
-        return false;
-    }
     if (!interleavedStereo)
         frameCount = 0;
     plan.Compute(interleavedStereo, frameCount, firstFrame, out);

@@ -3,6 +3,7 @@
 #include "AudioTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <kiss_fftr.h>
 
 #include <algorithm>
 #include <array>
@@ -158,6 +159,51 @@ TEST(Spectrum, NoSamplesGiveZeros)
     DecodedMusic empty;
     EXPECT_TRUE(ComputeSpectrum(empty, 0, bins.data()));
     EXPECT_EQ(Largest(bins), 0.0f);
+}
+
+// The Linux layer computed its spectrum with KissFFT (float) before both platforms shared our
+// own FFT: the same window, mix and scale must still read the same within 1e-4.
+Bins KissFftSpectrum(const std::vector<std::int16_t>& samples, std::uint64_t firstFrame)
+{
+    kiss_fftr_cfg config = kiss_fftr_alloc(2048, 0, nullptr, nullptr);
+    std::vector<float> input(2048, 0.0f);
+    std::vector<kiss_fft_cpx> output(1025);
+    for (std::size_t n = 0; n < 2048 && firstFrame + n < samples.size() / 2; ++n)
+    {
+        const std::size_t frame = firstFrame + n;
+        const float window =
+            static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / 2048.0));
+        input[n] = (float(samples[2 * frame]) + float(samples[2 * frame + 1])) / 65536.0f * window;
+    }
+    kiss_fftr(config, input.data(), output.data());
+    kiss_fftr_free(config);
+    Bins bins;
+    for (std::size_t k = 0; k < SpectrumBins; ++k)
+        bins[k] = std::hypot(output[k].r, output[k].i) / 1024.0f;
+    return bins;
+}
+
+TEST(Spectrum, EqualsTheKissFftSpectrumOfTheSamePcm)
+{
+    // Full-scale noise and a loud chord, the two extremes of what music puts in the window.
+    std::vector<std::int16_t> samples(2 * 8192);
+    std::uint32_t state = 777;
+    for (std::size_t i = 0; i < 4096; ++i)
+    {
+        state = state * 1664525u + 1013904223u;
+        samples[2 * i] = static_cast<std::int16_t>(state >> 16);
+        samples[2 * i + 1] = static_cast<std::int16_t>(state >> 8);
+    }
+    for (const int k : {3, 40, 333})
+        AddSine(samples, 4096, 8192, BinFrequency(k) + 7.0, 0.3);
+    for (const std::uint64_t first : {0ull, 1000ull, 3000ull, 4096ull, 7000ull})
+    {
+        SCOPED_TRACE(first);
+        const Bins ours = SpectrumAt(samples, first);
+        const Bins kiss = KissFftSpectrum(samples, first);
+        for (std::size_t k = 0; k < SpectrumBins; ++k)
+            ASSERT_NEAR(ours[k], kiss[k], 1e-4f) << "bin " << k;
+    }
 }
 
 } // namespace

@@ -1,0 +1,65 @@
+// The frame being heard, from two witnesses that each fail in their own way: the device's played
+// count can run ahead of real time (Wine's null device takes buffers about 3x too fast) and a
+// clock knows nothing of late or starved buffers. The clock runs from the last moment the device
+// was not ahead of it, so it starts when the device really starts; the smaller of the two is
+// right in both cases. The result never goes back.
+#pragma once
+
+#include "Mp3Decoder.h"
+
+#include <algorithm>
+#include <cstdint>
+
+class HeardPosition
+{
+  public:
+    // `nowSeconds`: a monotonic clock, any origin; `deviceFrames`: frames of the stream the device
+    // says it has played.
+    std::uint64_t Next(double nowSeconds, std::uint64_t deviceFrames)
+    {
+        if (!anchored)
+        {
+            anchored = true;
+            anchorSeconds = nowSeconds;
+            anchorFrames = 0;
+        }
+        const double clockFrames = static_cast<double>(anchorFrames) +
+                                   std::max(nowSeconds - anchorSeconds, 0.0) * MusicSampleRate;
+        std::uint64_t heard = deviceFrames;
+        if (static_cast<double>(deviceFrames) <= clockFrames)
+        {
+            anchorSeconds = nowSeconds;
+            // A device count below what was already reported does not pull the clock back.
+            anchorFrames = std::max(deviceFrames, reported);
+        }
+        else
+            heard = static_cast<std::uint64_t>(clockFrames);
+        reported = std::max(reported, heard);
+        return reported;
+    }
+    void Restart() { *this = HeardPosition{}; }
+
+  private:
+    bool anchored = false;
+    double anchorSeconds = 0.0;
+    std::uint64_t anchorFrames = 0;
+    std::uint64_t reported = 0;
+};
+
+// A 32-bit sample counter (waveOutGetPosition's) widened to 64 bits: the count wraps after
+// about 27 hours at 44.1 kHz.
+class WideCounter
+{
+  public:
+    std::uint64_t Update(std::uint32_t raw)
+    {
+        total += static_cast<std::uint32_t>(raw - last);
+        last = raw;
+        return total;
+    }
+    std::uint64_t Total() const { return total; }
+
+  private:
+    std::uint32_t last = 0;
+    std::uint64_t total = 0;
+};

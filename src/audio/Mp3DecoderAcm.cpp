@@ -1,0 +1,220 @@
+// Decodes MP3 files with the system's MP3 codec through the Audio Compression Manager (msacm32),
+// present on every Windows. The codec sees only audio frames; tags, the info frame and the
+// gapless trim are ours (Mp3Layout), so the music has the same length and timing as on Linux.
+#include "Mp3Decoder.h"
+#include "Mp3Layout.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <windows.h>
+
+#include <mmreg.h>
+#include <mmsystem.h>
+#include <msacm.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+
+// Longer music than this is taken for a hostile file rather than allocated (about 300 MB).
+constexpr std::uint64_t MaxFrames = std::uint64_t{30} * 60 * MusicSampleRate;
+// An MP3 of that length at 320 kbps is about 72 MB.
+constexpr long MaxFileBytes = 128L << 20;
+// Whole frames per conversion call; the output room leaves slack for what the codec holds back.
+constexpr std::size_t ChunkFrames = 32;
+constexpr std::size_t MaxFrameBytes = 1441; // 320 kbps with padding
+
+bool Fail(const char* path, const char* reason)
+{
+    std::fprintf(stderr, "Failed to decode %s: %s\n", path, reason);
+    return false;
+}
+
+bool ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes, const char*& reason)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+    {
+        reason = "cannot open the file";
+        return false;
+    }
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size >= 0 && size <= MaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok)
+    {
+        bytes.resize(static_cast<std::size_t>(size));
+        ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
+    std::fclose(file);
+    if (!ok)
+        reason = size > MaxFileBytes ? "file is too large" : "cannot read the file";
+    return ok;
+}
+
+class AcmStream
+{
+  public:
+    explicit AcmStream(const Mp3Layout& layout)
+    {
+        MPEGLAYER3WAVEFORMAT mp3{};
+        mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+        mp3.wfx.nChannels = static_cast<WORD>(layout.channels);
+        mp3.wfx.nSamplesPerSec = MusicSampleRate;
+        mp3.wfx.nAvgBytesPerSec = layout.bitrateKbps * 1000 / 8;
+        mp3.wfx.nBlockAlign = 1;
+        mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+        mp3.wID = MPEGLAYER3_ID_MPEG;
+        mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
+        mp3.nBlockSize = static_cast<WORD>(layout.firstFrameBytes);
+        mp3.nFramesPerBlock = 1;
+        mp3.nCodecDelay = 0; // the trim is ours
+        WAVEFORMATEX pcm{};
+        pcm.wFormatTag = WAVE_FORMAT_PCM;
+        pcm.nChannels = static_cast<WORD>(layout.channels);
+        pcm.nSamplesPerSec = MusicSampleRate;
+        pcm.wBitsPerSample = 16;
+        pcm.nBlockAlign = static_cast<WORD>(2 * layout.channels);
+        pcm.nAvgBytesPerSec = MusicSampleRate * pcm.nBlockAlign;
+        result = acmStreamOpen(&stream, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0);
+        if (result != MMSYSERR_NOERROR)
+            stream = nullptr;
+    }
+    ~AcmStream()
+    {
+        if (stream)
+            acmStreamClose(stream, 0);
+    }
+    AcmStream(const AcmStream&) = delete;
+    AcmStream& operator=(const AcmStream&) = delete;
+
+    HACMSTREAM Get() const { return stream; }
+    MMRESULT Result() const { return result; }
+
+  private:
+    HACMSTREAM stream = nullptr;
+    MMRESULT result = MMSYSERR_NOERROR;
+};
+
+// Every audio frame through the codec, into interleaved samples of the file's channel count.
+bool DecodeFrames(const std::uint8_t* file, const Mp3Layout& layout, std::vector<std::int16_t>& pcm,
+                  const char*& reason)
+{
+    AcmStream stream(layout);
+    if (!stream.Get())
+    {
+        reason = "the system has no MP3 codec (acmStreamOpen failed)";
+        return false;
+    }
+    const std::size_t frameBytes = Mp3SamplesPerFrame * 2 * layout.channels;
+    std::vector<std::uint8_t> source(ChunkFrames * MaxFrameBytes);
+    std::vector<std::uint8_t> output((ChunkFrames + 8) * frameBytes);
+    ACMSTREAMHEADER header{};
+    header.cbStruct = sizeof header;
+    header.pbSrc = source.data();
+    header.cbSrcLength = static_cast<DWORD>(source.size());
+    header.pbDst = output.data();
+    header.cbDstLength = static_cast<DWORD>(output.size());
+    if (acmStreamPrepareHeader(stream.Get(), &header, 0) != MMSYSERR_NOERROR)
+    {
+        reason = "acmStreamPrepareHeader failed";
+        return false;
+    }
+    // The codec may hold a frame back; a little more than the frames fed is still sane.
+    const std::size_t maxSamples =
+        (std::size_t{layout.frameCount} + 8) * Mp3SamplesPerFrame * layout.channels;
+    pcm.clear();
+    pcm.reserve(std::size_t{layout.frameCount} * Mp3SamplesPerFrame * layout.channels);
+    std::size_t next = layout.firstFrame;
+    std::size_t pending = 0;
+    bool ok = true;
+    DWORD flags = ACM_STREAMCONVERTF_START;
+    for (;;)
+    {
+        const std::size_t add = std::min(source.size() - pending, layout.end - next);
+        std::memcpy(source.data() + pending, file + next, add);
+        next += add;
+        pending += add;
+        const bool last = next == layout.end;
+        if (last)
+            flags |= ACM_STREAMCONVERTF_END;
+        header.cbSrcLength = static_cast<DWORD>(pending);
+        header.cbSrcLengthUsed = 0;
+        header.cbDstLengthUsed = 0;
+        if (acmStreamConvert(stream.Get(), &header, flags) != MMSYSERR_NOERROR)
+        {
+            reason = "the MP3 codec refused the data";
+            ok = false;
+            break;
+        }
+        flags = 0;
+        const std::size_t used = std::min<std::size_t>(header.cbSrcLengthUsed, pending);
+        const std::size_t produced = std::min<std::size_t>(header.cbDstLengthUsed, output.size());
+        const auto* samples = reinterpret_cast<const std::int16_t*>(output.data());
+        pcm.insert(pcm.end(), samples, samples + produced / 2);
+        if (pcm.size() > maxSamples)
+        {
+            reason = "the MP3 codec gave more samples than the file holds";
+            ok = false;
+            break;
+        }
+        std::memmove(source.data(), source.data() + used, pending - used);
+        pending -= used;
+        // Done once everything is fed and the codec has nothing more to give; a codec that
+        // neither takes nor gives while input waits would loop for ever.
+        if (last && produced == 0 && (pending == 0 || used == 0))
+            break;
+        if (!last && used == 0 && produced == 0 && pending == source.size())
+        {
+            reason = "the MP3 codec stopped taking data";
+            ok = false;
+            break;
+        }
+    }
+    header.cbSrcLength = static_cast<DWORD>(source.size());
+    header.cbDstLength = static_cast<DWORD>(output.size());
+    acmStreamUnprepareHeader(stream.Get(), &header, 0);
+    return ok;
+}
+
+} // namespace
+
+bool DecodeMp3File(const char* path, DecodedMusic& out)
+{
+    out.samples.clear();
+    if (!path)
+        return Fail("(null)", "no file name");
+    std::vector<std::uint8_t> file;
+    const char* reason = nullptr;
+    if (!ReadWholeFile(path, file, reason))
+        return Fail(path, reason);
+    Mp3Layout layout;
+    if (!ReadMp3Layout(file.data(), file.size(), layout, reason))
+        return Fail(path, reason);
+    if (layout.musicSamples > MaxFrames)
+        return Fail(path, "longer than 30 minutes");
+
+    std::vector<std::int16_t> pcm;
+    if (!DecodeFrames(file.data(), layout, pcm, reason))
+        return Fail(path, reason);
+
+    // The music is the decoded samples after the delays; whatever the codec held back at the
+    // very end reads as silence, so the length is the file's own.
+    const std::size_t decoded = pcm.size() / layout.channels;
+    out.samples.assign(static_cast<std::size_t>(layout.musicSamples) * 2, 0);
+    for (std::size_t i = 0; i < layout.musicSamples; ++i)
+    {
+        const std::uint64_t from = layout.skipSamples + i;
+        if (from >= decoded)
+            break;
+        const std::int16_t left = pcm[from * layout.channels];
+        out.samples[2 * i] = left;
+        out.samples[2 * i + 1] = layout.channels == 2 ? pcm[from * 2 + 1] : left;
+    }
+    if (out.samples.empty())
+        return Fail(path, "no MPEG audio found");
+    return true;
+}

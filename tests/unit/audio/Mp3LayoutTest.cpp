@@ -1,0 +1,159 @@
+// The MP3 layout our bass.dll decodes by: it must cut the same music out of the codec's output as
+// libmpg123 does on Linux, and refuse bad files without reading outside them.
+#include "Mp3Layout.h"
+#include "AudioTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+
+using Mp3LayoutTest = TempFiles;
+
+std::vector<std::uint8_t> Encode(std::size_t frames)
+{
+    std::vector<std::int16_t> samples(2 * frames, 0);
+    AddSine(samples, 0, frames, 440.0, 0.5);
+    std::vector<std::uint8_t> mp3;
+    EXPECT_TRUE(EncodeMp3(samples.data(), frames, MusicSampleRate, 128, mp3));
+    return mp3;
+}
+
+bool Read(const std::vector<std::uint8_t>& bytes, Mp3Layout& layout)
+{
+    const char* error = nullptr;
+    const bool ok = ReadMp3Layout(bytes.data(), bytes.size(), layout, error);
+    EXPECT_EQ(ok, error == nullptr);
+    if (ok)
+    {
+        EXPECT_LE(layout.end, bytes.size());
+        EXPECT_LT(layout.firstFrame, layout.end);
+        EXPECT_LE(layout.skipSamples + layout.musicSamples,
+                  std::uint64_t{layout.frameCount} * Mp3SamplesPerFrame + Mp3DecoderDelay);
+    }
+    return ok;
+}
+
+TEST_F(Mp3LayoutTest, KeepsTheSameMusicAsLibmpg123WithOrWithoutATagInFront)
+{
+    for (const std::size_t frames :
+         {std::size_t{1}, std::size_t{1152}, std::size_t{44100}, std::size_t{2 * 44100 + 123}})
+    {
+        SCOPED_TRACE(frames);
+        std::vector<std::uint8_t> mp3 = Encode(frames);
+        DecodedMusic music;
+        ASSERT_TRUE(DecodeMp3File(WriteFile("tone.mp3", mp3).c_str(), music));
+        Mp3Layout layout;
+        ASSERT_TRUE(Read(mp3, layout));
+        EXPECT_EQ(layout.musicSamples, music.FrameCount());
+        EXPECT_EQ(layout.musicSamples, frames);
+        EXPECT_EQ(layout.channels, 2u);
+        EXPECT_EQ(layout.bitrateKbps, 128u);
+        EXPECT_GE(layout.skipSamples, Mp3DecoderDelay);
+
+        // An ID3v2 tag of 300 bytes (size in 7-bit bytes) moves the frames, nothing else.
+        // Sync-like bytes inside the tag must not pass for a frame.
+        std::vector<std::uint8_t> tagged(310 + mp3.size(), 0xff);
+        const std::uint8_t id3[] = {'I', 'D', '3', 4, 0, 0, 0, 0, 2, 44};
+        std::copy(std::begin(id3), std::end(id3), tagged.begin());
+        std::copy(mp3.begin(), mp3.end(), tagged.begin() + 310);
+        Mp3Layout moved;
+        ASSERT_TRUE(Read(tagged, moved));
+        EXPECT_EQ(moved.firstFrame, layout.firstFrame + 310);
+        EXPECT_EQ(moved.musicSamples, layout.musicSamples);
+        EXPECT_EQ(moved.skipSamples, layout.skipSamples);
+    }
+}
+
+TEST_F(Mp3LayoutTest, WithoutAnInfoFrameEveryDecodedSampleIsMusic)
+{
+    const int frames = 44100;
+    std::vector<short> mono(frames, 0);
+    lame_global_flags* lame = lame_init();
+    ASSERT_NE(lame, nullptr);
+    lame_set_num_channels(lame, 1);
+    lame_set_mode(lame, MONO);
+    lame_set_in_samplerate(lame, 44100);
+    lame_set_out_samplerate(lame, 44100);
+    lame_set_bWriteVbrTag(lame, 0);
+    ASSERT_EQ(lame_init_params(lame), 0);
+    std::vector<std::uint8_t> mp3(frames * 5 / 4 + 7200 + 16384);
+    const int size = lame_encode_buffer(lame, mono.data(), mono.data(), frames, mp3.data(),
+                                        static_cast<int>(mp3.size()));
+    const int flushed =
+        lame_encode_flush(lame, mp3.data() + size, static_cast<int>(mp3.size()) - size);
+    lame_close(lame);
+    ASSERT_GE(size, 0);
+    ASSERT_GE(flushed, 0);
+    mp3.resize(static_cast<std::size_t>(size + flushed));
+
+    DecodedMusic music;
+    ASSERT_TRUE(DecodeMp3File(WriteFile("mono.mp3", mp3).c_str(), music));
+    Mp3Layout layout;
+    ASSERT_TRUE(Read(mp3, layout));
+    EXPECT_EQ(layout.channels, 1u);
+    EXPECT_EQ(layout.firstFrame, 0u);
+    EXPECT_EQ(layout.skipSamples, 0u);
+    EXPECT_EQ(layout.musicSamples, std::uint64_t{layout.frameCount} * Mp3SamplesPerFrame);
+    EXPECT_EQ(layout.musicSamples, music.FrameCount());
+}
+
+TEST_F(Mp3LayoutTest, RefusesWhatLibmpg123RefusesWithoutReadingOutsideTheBytes)
+{
+    const std::vector<std::uint8_t> good = Encode(44100);
+    auto head = [&](std::size_t size)
+    { return std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(size)); };
+    std::vector<std::uint8_t> noise(20000);
+    std::uint32_t state = 99;
+    for (auto& byte : noise)
+    {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    // A header alone, a header whose frame runs past the end, a tag promising more than there is.
+    const std::vector<std::uint8_t> header = {0xff, 0xfb, 0x90, 0x64};
+    std::vector<std::uint8_t> shortFrame = header;
+    shortFrame.resize(200, 0);
+    const std::vector<std::uint8_t> id3Only = {'I', 'D', '3', 4, 0, 0, 0, 0x40, 0, 0};
+    // The info frame alone: no audio after it.
+    Mp3Layout layout;
+    ASSERT_TRUE(Read(good, layout));
+    const std::vector<std::uint8_t> infoOnly = head(layout.firstFrame);
+
+    struct Case
+    {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"empty", {}},
+        {"first bytes only", head(300)},
+        {"first half", head(good.size() / 2)},
+        {"last frame cut short", head(good.size() - 100)},
+        {"one byte short", head(good.size() - 1)},
+        {"noise", noise},
+        {"header only", header},
+        {"frame cut short", shortFrame},
+        {"tag only", id3Only},
+        {"info frame only", infoOnly},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // A copy of exactly the case's size, so AddressSanitizer sees any read past it.
+        const auto bytes = std::make_unique<std::uint8_t[]>(c.bytes.size());
+        std::copy(c.bytes.begin(), c.bytes.end(), bytes.get());
+        const char* error = nullptr;
+        EXPECT_FALSE(
+            ReadMp3Layout(c.bytes.empty() ? nullptr : bytes.get(), c.bytes.size(), layout, error));
+        EXPECT_NE(error, nullptr);
+        DecodedMusic music;
+        EXPECT_FALSE(DecodeMp3File(WriteFile("bad.mp3", c.bytes).c_str(), music));
+    }
+}
+
+} // namespace
