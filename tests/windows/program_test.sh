@@ -58,6 +58,18 @@ start() { wine "$1" >stdout.txt 2>stderr.txt & pid=$!; }
 log() { tr -d '\r' <log.txt; }
 has_line() { grep -q "$1" <<<"$(log)"; }
 
+# Presses Return in the box titled "ERROR". Wine may replace a new box's X window while it maps
+# it, so the window is looked up again until the key reaches one.
+dismiss_box() {
+    local box
+    for _ in $(seq 20); do
+        box=$(window_id ERROR)
+        [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null && return 0
+        sleep 0.5
+    done
+    fail "could not press Return in the box"
+}
+
 # The text of the box titled "ERROR" that is open now.
 box_text() { wine read-error-box.exe 2>/dev/null | tr -d '\r'; }
 
@@ -69,7 +81,7 @@ expect_startup_failure() {
     wait_for_window ERROR 60
     [ -z "$(window_id Ombrel)" ] || fail "the program's window exists beside the box"
     [ "$(box_text)" = "$message" ] || fail "the box says '$(box_text)'"
-    xdotool key --window "$window" Return
+    dismiss_box
     wait_for_exit 20
     [ "$rc" = 1 ] || fail "exit code $rc, expected 1"
     [ "$(log)" = "Starting application...
@@ -117,7 +129,7 @@ missing-texture)
     wait_for_window ERROR 60
     [ "$(box_text)" = "Failed to load texture 'data\\iron_metallic.dds'" ] ||
         fail "the box says '$(box_text)'"
-    xdotool key --window "$window" Return
+    dismiss_box
     wait_for_window Ombrel 60
     sleep 1
     escape
@@ -191,7 +203,7 @@ check-result)
     text=$(box_text)
     [[ "$text" == "device->CreateBuffer(&desc, nullptr, &buffer) failed (E_INVALIDARG) [tests/windows/CheckResultProbe.cpp, line "[0-9]*"]" ]] ||
         fail "the box says '$text', not which call failed"
-    xdotool key --window "$window" Return
+    dismiss_box
     wait_for_exit 20
     [ "$rc" = $((0x57)) ] || fail "exit code $rc, expected 87 (E_INVALIDARG's low byte)"
     [ ! -e log.txt ] || fail "the probe wrote a log"
