@@ -101,10 +101,14 @@ expect_clean_exit() {
     if has_line WARNING; then fail "warning in the log"; fi
 }
 
-# DXGI does not allow a fullscreen swap chain to be released; Wine warns where Windows fails.
-expect_windowed_release() {
+# DXGI does not allow a fullscreen swap chain to be released (Wine warns where Windows fails),
+# and the swap chain goes with its buffer only when nothing holds that any more.
+expect_clean_release() {
     if grep -q "Releasing fullscreen swapchain" stderr.txt; then
         fail "the swap chain was released while fullscreen"
+    fi
+    if grep -q "still holding back buffer" stderr.txt; then
+        fail "the back buffer was still bound when its swap chain was released"
     fi
 }
 
@@ -173,14 +177,14 @@ close)
     ;;
 placement)
     # Usage: program_test.sh placement BIN_DIR PROGRAM X Y W H (the client area on screen)
-    export WINEDEBUG=warn+dxgi
+    export WINEDEBUG=warn+dxgi,warn+d3d
     start "$1"
     wait_for_window Ombrel 60
     eval "$(xdotool getwindowgeometry --shell "$window")"
     [ "$X $Y $WIDTH $HEIGHT" = "$2 $3 $4 $5" ] ||
         fail "client area at $X,$Y size ${WIDTH}x$HEIGHT, expected $2,$3 size $4x$5"
     escape
-    expect_windowed_release
+    expect_clean_release
     ;;
 screens)
     # Once the first picture shows (start-up takes a while on a software GPU), screens 6 s apart

@@ -109,6 +109,9 @@ bool DispDX11::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windo
 void DispDX11::Shutdown()
 {
     ReleaseTexture(backBuffer);
+    // The post pass left the back buffer bound: unbound, it goes with its swap chain.
+    if (context)
+        context->OMSetRenderTargets(0, nullptr, nullptr);
     // DXGI refuses to release a swap chain that is still fullscreen (the fullscreen builds, or the
     // windowed one after Alt+Enter).
     if (swapChain)
