@@ -189,6 +189,8 @@ placement)
 screens)
     # Once the first picture shows (start-up takes a while on a software GPU), screens 6 s apart
     # into Scene01 (16.5 s), the first segment with particles, are pictures and not all alike.
+    # No frame binds a texture for output while it is still bound as a program input.
+    export WINEDEBUG=warn+d3d
     start ombrel-window.exe
     wait_for_window Ombrel 60
     deadline=$((SECONDS + 120))
@@ -207,6 +209,9 @@ screens)
     [ "$(md5sum screen-*.xwd | cut -d' ' -f1 | sort -u | wc -l)" -ge 4 ] ||
         fail "the screens are (nearly) all alike"
     escape
+    if grep -q "sets bound resource as render target" stderr.txt; then
+        fail "a target was bound for output while still bound as an input"
+    fi
     ;;
 check-result)
     # Usage: program_test.sh check-result BIN_DIR PROBE: a failed call ends the process with a
