@@ -3,9 +3,9 @@
 // audio thread runs the callback, and the device lock keeps the two apart.
 #include "Bass.h"
 
+#include <cstdio>
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
-#include <cstdio>
 
 #include <SDL.h>
 

@@ -9,7 +9,26 @@
 namespace
 {
 
-void ReorderByReversedBits(std::complex<double>* data, std::size_t count)
+// Written out: std::complex's operator* calls a library routine for the infinities of Annex G.
+std::complex<double> Multiply(std::complex<double> a, std::complex<double> b)
+{
+    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
+} // namespace
+
+Fft::Fft(std::size_t size) : count(size), twiddles(size / 2)
+{
+    // Each twiddle from its own angle: a running product would drift over the stages.
+    for (std::size_t j = 0; j < twiddles.size(); ++j)
+    {
+        const double angle =
+            -2.0 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(count);
+        twiddles[j] = {std::cos(angle), std::sin(angle)};
+    }
+}
+
+void Fft::Forward(std::complex<double>* data) const
 {
     for (std::size_t i = 1, j = 0; i < count; ++i)
     {
@@ -20,25 +39,16 @@ void ReorderByReversedBits(std::complex<double>* data, std::size_t count)
         if (i < j)
             std::swap(data[i], data[j]);
     }
-}
-
-} // namespace
-
-void ForwardFft(std::complex<double>* data, std::size_t count)
-{
-    ReorderByReversedBits(data, count);
     for (std::size_t span = 2; span <= count; span <<= 1)
     {
         const std::size_t half = span / 2;
-        for (std::size_t k = 0; k < half; ++k)
+        const std::size_t stride = count / span;
+        for (std::size_t start = 0; start < count; start += span)
         {
-            // Each twiddle from its own angle: a running product would drift over 11 stages.
-            const double angle =
-                -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(span);
-            const std::complex<double> twiddle(std::cos(angle), std::sin(angle));
-            for (std::size_t start = 0; start < count; start += span)
+            for (std::size_t k = 0; k < half; ++k)
             {
-                const std::complex<double> odd = data[start + k + half] * twiddle;
+                const std::complex<double> odd =
+                    Multiply(data[start + k + half], twiddles[k * stride]);
                 data[start + k + half] = data[start + k] - odd;
                 data[start + k] += odd;
             }

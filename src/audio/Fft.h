@@ -4,7 +4,18 @@
 
 #include <complex>
 #include <cstddef>
+#include <vector>
 
-// Transforms `data` in place into X[k] = sum x[n] e^(-2 pi i k n / count). `count` must be a
-// power of two.
-void ForwardFft(std::complex<double>* data, std::size_t count);
+class Fft
+{
+  public:
+    // `count` must be a power of two.
+    explicit Fft(std::size_t count);
+
+    // Transforms `data` (`count` values) in place into X[k] = sum x[n] e^(-2 pi i k n / count).
+    void Forward(std::complex<double>* data) const;
+
+  private:
+    std::size_t count;
+    std::vector<std::complex<double>> twiddles; // e^(-2 pi i j / count), j < count / 2
+};

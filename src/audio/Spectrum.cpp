@@ -12,12 +12,12 @@
 namespace
 {
 
-// The window and the scratch buffer, one set per thread: the capture tool and the player may
-// compute spectra on different threads.
+// The FFT, the window and the scratch buffer, one set per thread: the capture tool and the player
+// may compute spectra on different threads.
 class SpectrumPlan
 {
   public:
-    SpectrumPlan()
+    SpectrumPlan() : fft(SpectrumWindowFrames)
     {
         for (std::size_t n = 0; n < SpectrumWindowFrames; ++n)
         {
@@ -45,12 +45,13 @@ class SpectrumPlan
         }
         std::fill(data.begin() + used, data.end(), 0.0);
 
-        ForwardFft(data.data(), data.size());
+        fft.Forward(data.data());
         for (std::size_t k = 0; k < SpectrumBins; ++k)
             out[k] = static_cast<float>(std::abs(data[k]) / static_cast<double>(SpectrumBins));
     }
 
   private:
+    Fft fft;
     std::array<float, SpectrumWindowFrames> window{};
     std::array<std::complex<double>, SpectrumWindowFrames> data{};
 };

@@ -1,5 +1,5 @@
 # Runs one fuzzer for a bounded time from a fresh seed corpus; any finding fails the test.
-# Arguments: FUZZER, SEEDER, KIND (scene|dds), WORK (directory), SECONDS.
+# Arguments: FUZZER, SEEDER, KIND (scene|dds|mp3), WORK (directory), SECONDS.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/corpus ${WORK}/artifacts)
 execute_process(COMMAND ${SEEDER} ${KIND} ${WORK}/corpus RESULT_VARIABLE seeded)
