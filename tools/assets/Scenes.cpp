@@ -312,8 +312,10 @@ Scene BuildGreets()
         (i % 2 == 0 ? teal1 : teal2).Append(Word(w.text, w.height, w.centre, w.viewer, &width));
         const Vec3 d = Normalize({w.viewer.x - w.centre.x, 0, w.viewer.z - w.centre.z});
         const Vec3 side{-d.z, 0, d.x};
-        boards.Append(OrientedBox(w.centre - d * 22, side, {0, 1, 0}, d,
-                                  width * 0.5f + w.height * 0.4f, w.height * 0.9f, 3));
+        // Close behind the letters, so that seen at an angle they still stand on it: 22 back,
+        // half a word slid off its board into the dark.
+        boards.Append(OrientedBox(w.centre - d * (w.height * 0.05f + 5), side, {0, 1, 0}, d,
+                                  width * 0.5f + w.height * 0.5f, w.height * 0.85f, 2));
     }
 
     // The emblem the last shot looks at: the script stacks three at heights -100, 0 and 100 about
