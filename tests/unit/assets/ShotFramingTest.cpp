@@ -234,3 +234,18 @@ TEST(ShotFraming, RingsStandOutsideTheParticleColumnAndInsideTheOrbit)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(ShotFraming, Scene01FloorStaysBelowTheGyroscope)
+{
+    // The gyroscope rides at 50 +- 15 and reaches 12.5 from its centre; every shot looks down on
+    // it, so anything taller on the floor stands between them.
+    LoadedScene scene(ReadDataFile("scene01.bin"));
+    ASSERT_TRUE(scene.Loaded());
+    for (const Vec3& p : Positions(scene, 5))
+        ASSERT_LT(p.y, 35 - 12.7f);
+}
+
+} // namespace
