@@ -351,6 +351,10 @@ TEST(Capture, EverySegmentShowsAPictureWithParticlesByKindAndTheCreditsAtTheEnd)
 
     ExpectSegmentPictures(dir);
     ExpectParticlesInRingsNotInGreets(dir);
+    // Each moment is named with the segment and shot it shows, for the contact sheets.
+    const std::string named = ReadText(dir / "stdout.txt");
+    EXPECT_NE(named.find("at-072.000.png Rings shot "), std::string::npos) << named;
+    EXPECT_NE(named.find("at-100.000.png Greets shot "), std::string::npos) << named;
     // After 147 s the fade is 0 and the overlay is the credits image.
     ExpectOverlayImage(ReadPng(dir / "shots/at-148.000.png"), "credits.dds");
     fs::remove_all(dir);

@@ -71,11 +71,11 @@ Mesh SlattedBackdrop(float radius, float y0, float y1, int slats, float slatWidt
 }
 
 // Text centred on `centre`, its front turned towards `viewer` about the vertical axis.
-Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer)
+// Shallow strokes, so that seen at an angle their sides do not run the letters together.
+Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer, float* width)
 {
-    float width = 0;
-    Mesh mesh = TextMesh(text, height, height * 0.16f, height * 0.3f, &width);
-    mesh = Translated(std::move(mesh), {-width * 0.5f, -height * 0.5f, 0});
+    Mesh mesh = TextMesh(text, height, height * 0.2f, height * 0.1f, width);
+    mesh = Translated(std::move(mesh), {-*width * 0.5f, -height * 0.5f, 0});
     const Vec3 d = viewer - centre;
     mesh = RotatedY(std::move(mesh), std::atan2(-d.x, -d.z));
     return Translated(std::move(mesh), centre);
@@ -84,7 +84,8 @@ Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer)
 Scene BuildRings()
 {
     Scene scene{"rings", {}};
-    scene.meshes.push_back({"backdrop", SlattedBackdrop(650, -300, 1300, 48, 0.18f, 160)});
+    // Sparse, so that the flat tint frames the stack instead of filling every shot behind it.
+    scene.meshes.push_back({"backdrop", SlattedBackdrop(650, -300, 1300, 24, 0.05f, 400)});
 
     Mesh core = Sphere(14, 32, 16);
     core.Append(Torus(19, 1.2f, 64, 8));
@@ -92,9 +93,21 @@ Scene BuildRings()
     core.Append(RotatedZ(Torus(23, 0.8f, 64, 8), kPi / 2));
     scene.meshes.push_back({"core", core});
 
-    // Radius 30: about 20 at the quiet scale of 0.68, 75 when the sub-bass reads 0.2, and still
-    // inside the camera's orbit (150 or more from the axis) at the loudest.
-    scene.meshes.push_back({"ring", Lathe(RectProfile(28.5f, 30.0f, -1.2f, 1.2f), 128)});
+    // The particles gather in a column about the axis, wider than the old rings of radius 30 at
+    // their quiet scale (0.57 + 10.95 x a treble bin). Radius 175 stands the rings round the
+    // outside of it, 100 at that scale. Only the orbiting shot's camera (150 to 250 from the
+    // axis, 179 to 321 high) comes level with a ring, rings 2 to 5, which stay inside it while
+    // their bins read below 0.025; the sub-bass ring 0 lies below every camera, whatever its
+    // size. Lugs on the rim show the turn of each ring.
+    Mesh ring = Lathe(RectProfile(160, 175, -4, 4), 192);
+    for (int i = 0; i < 12; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 12;
+        const Vec3 radial{std::cos(a), 0, std::sin(a)};
+        ring.Append(
+            OrientedBox(radial * 170, radial, {0, 1, 0}, {-radial.z, 0, radial.x}, 6, 7, 5));
+    }
+    scene.meshes.push_back({"ring", ring});
 
     // Faceted double cones with a halo: the first kind of floating piece.
     Mesh crystal = Lathe({{0, -12, 0.9f, -0.45f, true},
@@ -148,29 +161,32 @@ Scene BuildScene01()
             floor.Append(Box({x, (top - 90) * 0.5f, z}, {9, (top + 90) * 0.5f, 9}));
         }
     }
+    // Stumps that end below the gyroscope (y = 35 to 65): taller posts stood between it and the
+    // cameras above it.
     for (int i = 0; i < 24; ++i)
     {
         const float x = random.Range(-320, 520);
         const float z = (i % 2 ? 1.0f : -1.0f) * random.Range(70, 190);
-        floor.Append(Translated(Cylinder(6, -40, random.Range(60, 160), 16), {x, 0, z}));
+        floor.Append(Translated(Cylinder(6, -40, random.Range(-10, 20), 16), {x, 0, z}));
     }
 
-    // Radii leave the closest camera (about 12.7 from the centre) outside even at scale 1.45.
-    Mesh core = Sphere(2.0f, 32, 16);
-    core.Append(Torus(3.0f, 0.28f, 48, 8));
-    Mesh middle = RotatedX(Lathe(RectProfile(4.3f, 4.9f, -0.4f, 0.4f), 96), kPi / 2);
+    // Radii leave the closest camera (about 12.7 from the centre) outside even at scale 1.45;
+    // bands broad and deep enough to hold their shape against the particles from 60 units.
+    Mesh core = Sphere(2.4f, 32, 16);
+    core.Append(Torus(3.2f, 0.45f, 48, 8));
+    Mesh middle = RotatedX(Lathe(RectProfile(4.0f, 5.1f, -0.8f, 0.8f), 96), kPi / 2);
     for (float a : {0.0f, kPi})
         middle.Append(
-            Translated(Sphere(0.55f, 12, 6), {4.6f * std::cos(a), 4.6f * std::sin(a), 0}));
+            Translated(Sphere(0.8f, 12, 6), {4.55f * std::cos(a), 4.55f * std::sin(a), 0}));
     Mesh studs;
     for (int i = 0; i < 24; ++i)
     {
         const float a = 2 * kPi * static_cast<float>(i) / 24;
         const Vec3 radial{std::cos(a), std::sin(a), 0};
-        studs.Append(OrientedBox(radial * 8.2f, radial, {-radial.y, radial.x, 0}, {0, 0, 1}, 0.35f,
-                                 i % 6 == 0 ? 0.5f : 0.2f, 0.5f));
+        studs.Append(OrientedBox(radial * 8.15f, radial, {-radial.y, radial.x, 0}, {0, 0, 1}, 0.4f,
+                                 i % 6 == 0 ? 0.7f : 0.3f, 0.8f));
     }
-    Mesh outer = RotatedX(Lathe(RectProfile(7.0f, 7.8f, -0.55f, 0.55f), 128), kPi / 2);
+    Mesh outer = RotatedX(Lathe(RectProfile(6.3f, 7.8f, -1.1f, 1.1f), 128), kPi / 2);
 
     // Mesh 0 is not drawn by the script; a small placeholder keeps the indices aligned.
     scene.meshes.push_back({"spare", Sphere(0.5f, 8, 4)});
@@ -277,50 +293,57 @@ Scene BuildGreets()
         float height;
         Vec3 centre, viewer;
     };
+    // Each word as wide as about half the frame of its shot at the nearest, turned to face that
+    // shot's camera half way through the segment.
     const Placed words[] = {
-        {"GREETINGS", 40, {317, 0, -75}, {-75, 0, 0}},
-        {"HELLO", 40, {64, 0, -230}, {-50, 0, 122}},
-        {"THANKS", 34, {-240, 0, -115}, {-50, 0, -12}},
-        {"RESPECT", 36, {-245, 0, 170}, {-45, 70, -22}},
-        {"CHEERS", 38, {120, 0, 220}, {-60, -20, 0}},
+        {"GREETINGS", 52, {317, 0, -75}, {-75, 0, 0}},
+        {"HELLO", 64, {64, 0, -230}, {-50, 0, 122}},
+        {"THANKS", 36, {-240, 0, -115}, {-50, 0, -12}},
+        {"RESPECT", 46, {-245, 0, 170}, {-20, 70, -22}},
+        {"CHEERS", 52, {120, 0, 220}, {-60, -20, 0}},
     };
-    // Words in the two teal meshes; the deep-blue mesh 4 is a backing board behind each.
+    // Words in the two teal meshes; the deep-blue mesh 4 is a board behind each. The words float:
+    // the plinths they stood on came between the other shots' cameras and their words.
     Mesh teal1, teal2, boards;
     for (int i = 0; i < 5; ++i)
     {
         const Placed& w = words[i];
-        (i % 2 == 0 ? teal1 : teal2).Append(Word(w.text, w.height, w.centre, w.viewer));
-        // Plinth under the word and board behind it, turned like it about the vertical axis.
+        float width = 0;
+        (i % 2 == 0 ? teal1 : teal2).Append(Word(w.text, w.height, w.centre, w.viewer, &width));
         const Vec3 d = Normalize({w.viewer.x - w.centre.x, 0, w.viewer.z - w.centre.z});
         const Vec3 side{-d.z, 0, d.x};
-        const float top = -w.height * 0.6f;
-        const float halfWidth = w.height * 0.6f * 3.5f;
-        hall.Append(OrientedBox({w.centre.x, (floorY + top) * 0.5f, w.centre.z}, side, {0, 1, 0}, d,
-                                halfWidth, (top - floorY) * 0.5f, 14));
-        boards.Append(OrientedBox(w.centre - d * 22 + Vec3{0, w.height * 0.1f, 0}, side, {0, 1, 0},
-                                  d, halfWidth * 1.5f, w.height * 1.1f, 3));
+        // Close behind the letters, so that seen at an angle they still stand on it: 22 back,
+        // half a word slid off its board into the dark.
+        boards.Append(OrientedBox(w.centre - d * (w.height * 0.05f + 5), side, {0, 1, 0}, d,
+                                  width * 0.5f + w.height * 0.5f, w.height * 0.85f, 2));
     }
 
-    // A small emblem: the script stacks three at heights -100, 0 and 100 about the origin, where
-    // the cross-hall shots pass within about 14 units, so it stays inside that.
-    Mesh emblem = Torus(10, 1.5f, 64, 10);
+    // The emblem the last shot looks at: the script stacks three at heights -100, 0 and 100 about
+    // the origin at scales 0.75 to 0.95. The word shots look across the hall past the origin up to
+    // 13 units above it, and one camera climbs past the axis, 22 units off at height 32: the
+    // emblem rides 30 above its placement, so the middle one (19 to 32 high, 9 across) stands
+    // above those lines of sight and clear of that camera.
+    Mesh emblem = Torus(10, 1.4f, 64, 10);
+    emblem.Append(RotatedX(Torus(6.5f, 1.0f, 48, 8), kPi / 2));
+    emblem.Append(Sphere(3, 24, 12));
     for (int i = 0; i < 4; ++i)
     {
-        const float a = 2 * kPi * static_cast<float>(i) / 4;
-        emblem.Append(Translated(Sphere(2, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
+        const float a = 2 * kPi * static_cast<float>(i) / 4 + kPi / 4;
+        emblem.Append(Translated(Sphere(1.8f, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
     }
+    emblem = Translated(std::move(emblem), {0, 30, 0});
 
-    Mesh centrepiece = Lathe({{0, -30, 0.85f, -0.53f, true},
-                              {18, 0, 0.85f, -0.53f, false},
-                              {18, 0, 0.9f, 0.45f, true},
-                              {11, 12, 0.9f, 0.45f, false},
-                              {11, 12, 0, 1, true},
-                              {0, 12, 0, 1, false}},
-                             8);
-    centrepiece.Append(Cylinder(1.5f, 12, 60, 12));
-    // Raised above eye level, inside the top emblem ring, so that it does not stand in the
-    // line of sight of the shots that look across the hall.
-    centrepiece = Translated(std::move(centrepiece), {0, 45, 0});
+    // A pedestal on the floor under the stack: where it stood before, above eye level, one shot
+    // ran its camera through it.
+    Mesh centrepiece = Lathe({{0, floorY, 0, -1, true},
+                              {34, floorY, 0, -1, false},
+                              {34, floorY, 1, 0, true},
+                              {34, floorY + 6, 1, 0, false},
+                              {34, floorY + 6, 0.5f, 0.87f, true},
+                              {18, floorY + 16, 0.5f, 0.87f, false},
+                              {18, floorY + 16, 0, 1, true},
+                              {0, floorY + 16, 0, 1, false}},
+                             48);
 
     scene.meshes.push_back({"hall", hall});
     scene.meshes.push_back({"words_a", teal1});
@@ -331,11 +354,15 @@ Scene BuildGreets()
     return scene;
 }
 
-// A spur wheel in the XY plane (axis Z): 24 teeth between radii 118 and 134, 16 thick.
+constexpr float kGrinderDepth = 150;
+
+// A spur wheel in the XY plane (axis Z): 24 teeth between radii 112 and 134 on a rim, six
+// spokes and a hub ring, open between them. From any distance it reads as a wheel: teeth on
+// the outline, spokes against what lies behind, the hub mesh in its bore.
 Mesh Wheel()
 {
     const int teeth = 24, perTooth = 8, samples = teeth * perTooth;
-    const float hole = 34, root = 118, tip = 134, hz = 8;
+    const float rim = 94, root = 112, tip = 134, hz = 8;
     // Tooth shape over one pitch: root, flank up, top land, flank down.
     auto radius = [&](int i)
     {
@@ -359,31 +386,29 @@ Mesh Wheel()
         const float a = 2 * kPi * static_cast<float>(i) / static_cast<float>(samples);
         outline[i] = Vec3{std::cos(a), std::sin(a), 0} * radius(i % samples);
     }
+    auto uv = [](Vec3 p) { return std::pair{0.5f + p.x / 300, 0.5f + p.y / 300}; };
     for (float side : {-1.0f, 1.0f})
     {
         const Vec3 n{0, 0, side};
+        const Vec3 z{0, 0, side * hz};
         for (int i = 0; i < samples; ++i)
         {
             const float a0 = 2 * kPi * static_cast<float>(i) / static_cast<float>(samples);
             const float a1 = 2 * kPi * static_cast<float>(i + 1) / static_cast<float>(samples);
-            const Vec3 z{0, 0, side * hz};
-            const std::uint32_t p = mesh.AddVertex(outline[i] + z, n, 0.5f + outline[i].x / 300,
-                                                   0.5f + outline[i].y / 300);
-            const std::uint32_t q =
-                mesh.AddVertex(outline[i + 1] + z, n, 0.5f + outline[i + 1].x / 300,
-                               0.5f + outline[i + 1].y / 300);
-            const Vec3 h0 = Vec3{std::cos(a0), std::sin(a0), 0} * hole + z;
-            const Vec3 h1 = Vec3{std::cos(a1), std::sin(a1), 0} * hole + z;
-            const std::uint32_t r = mesh.AddVertex(h0, n, 0.5f + h0.x / 300, 0.5f + h0.y / 300);
-            const std::uint32_t s = mesh.AddVertex(h1, n, 0.5f + h1.x / 300, 0.5f + h1.y / 300);
-            mesh.AddTriangle(p, q, r);
-            mesh.AddTriangle(q, s, r);
+            const Vec3 corners[4] = {outline[i] + z, outline[i + 1] + z,
+                                     Vec3{std::cos(a0), std::sin(a0), 0} * rim + z,
+                                     Vec3{std::cos(a1), std::sin(a1), 0} * rim + z};
+            std::uint32_t k[4];
+            for (int c = 0; c < 4; ++c)
+                k[c] = mesh.AddVertex(corners[c], n, uv(corners[c]).first, uv(corners[c]).second);
+            mesh.AddTriangle(k[0], k[1], k[2]);
+            mesh.AddTriangle(k[1], k[3], k[2]);
         }
     }
     for (int i = 0; i < samples; ++i)
     {
         const Vec3 a = outline[i], b = outline[i + 1];
-        // The outline runs anticlockwise, so edge × Z points out of the wheel, flanks included.
+        // The outline runs anticlockwise, so edge x Z points out of the wheel, flanks included.
         const Vec3 out = Normalize(Cross(b - a, {0, 0, 1}));
         const float u0 = static_cast<float>(i) / static_cast<float>(samples);
         const float u1 = static_cast<float>(i + 1) / static_cast<float>(samples);
@@ -394,14 +419,16 @@ Mesh Wheel()
         mesh.AddTriangle(p, q, r);
         mesh.AddTriangle(p, r, s);
     }
-    // The bore, facing the axis.
-    mesh.Append(RotatedX(Lathe({{hole, -hz, -1, 0, true}, {hole, hz, -1, 0, false}}, 64), kPi / 2));
-    // Six lightening bosses on the web.
+    // The rim's inside, facing the axis, and the hub ring around the bore.
+    mesh.Append(RotatedX(Lathe({{rim, -hz, -1, 0, true}, {rim, hz, -1, 0, false}}, 96), kPi / 2));
+    mesh.Append(RotatedX(Lathe(RectProfile(34, 50, -hz, hz), 64), kPi / 2));
+    // Spokes a little thinner than the rim, so their edges catch the light apart from it.
     for (int i = 0; i < 6; ++i)
     {
         const float a = 2 * kPi * static_cast<float>(i) / 6;
-        Mesh boss = RotatedX(Cylinder(12, -hz - 2, hz + 2, 24), kPi / 2);
-        mesh.Append(Translated(std::move(boss), {76 * std::cos(a), 76 * std::sin(a), 0}));
+        const Vec3 radial{std::cos(a), std::sin(a), 0};
+        mesh.Append(OrientedBox(radial * 72, radial, {-radial.y, radial.x, 0}, {0, 0, 1}, 24, 8,
+                                hz * 0.7f));
     }
     return mesh;
 }
@@ -415,7 +442,11 @@ Scene BuildGrinder()
         bolt.Append(
             Translated(Torus(2.1f, 0.35f, 16, 6), {0, -6.5f + 2.2f * static_cast<float>(i), 0}));
     scene.meshes.push_back({"bolt", bolt});
-    scene.meshes.push_back({"wheel", Wheel()});
+    // The script turns the wheels about Z, so depth is ours to choose: set back from the close
+    // shot's camera at z = -19, which at z = 0 grazed the nearest rim from a few units away, and
+    // still whole in the wide shot from z = -350.
+    const Vec3 back{0, 0, kGrinderDepth};
+    scene.meshes.push_back({"wheel", Translated(Wheel(), back)});
 
     Mesh hub = RotatedX(Cylinder(30, -14, 14, 48), kPi / 2);
     for (int i = 0; i < 6; ++i)
@@ -425,7 +456,7 @@ Scene BuildGrinder()
         hub.Append(Translated(std::move(head), {20 * std::cos(a), 20 * std::sin(a), 0}));
     }
     hub.Append(RotatedX(Cylinder(9, -17, 17, 24), kPi / 2));
-    scene.meshes.push_back({"hub", hub});
+    scene.meshes.push_back({"hub", Translated(std::move(hub), back)});
     return scene;
 }
 

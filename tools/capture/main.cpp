@@ -111,6 +111,13 @@ void PrintBench(const CaptureOptions& options, const std::string& renderer,
                     1000.0 * steppingSeconds / steppedFrames);
 }
 
+const char* KindName(SegmentKind kind)
+{
+    static const char* const names[kSegmentKindCount] = {"Rings",  "Scene01", "Tunnel", "Logo",
+                                                         "Greets", "Grinder", "Tarv",   "Sphere"};
+    return kind >= 0 && kind < kSegmentKindCount ? names[kind] : "?";
+}
+
 std::string AtFileName(const std::string& dir, float seconds)
 {
     char name[64];
@@ -264,6 +271,11 @@ int Capture(const CaptureOptions& options)
                 result = Fail("cannot write " + path);
                 break;
             }
+            // What each moment shows, so a contact sheet can name the shot under its frame.
+            if (moments)
+                std::printf("%s %s shot %d\n", std::filesystem::path(path).filename().c_str(),
+                            KindName(run.presentation.timeline.kind),
+                            int(run.presentation.timeline.ShotCounter));
         }
         ++written;
         const double frameMilliseconds =
