@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks of a built program under Xvfb: start-up failures with their box, a normal
-# run ended by Escape or by closing the window, and the window's placement.
+# run ended by Escape or by closing the window, the window's placement and how the fullscreen
+# picture fills the screen.
 # Usage: program_test.sh CASE PROGRAM MAKE_TEST_MP3 X11_CLOSE
 # Run under xvfb-run; SDL_AUDIODRIVER=dummy gives a real-time audio clock without a sound card.
 # OMBREL_TEST_DATA names the generated data folder.
@@ -74,9 +75,10 @@ expect_startup_failure() {
 }
 
 # A normal run logs "Shutdown..." and ends with "Exit." as the last line, exit code 0 and no
-# warning (such as leaked device references).
+# warning (such as leaked device references). The main loop takes one event a frame, and a frame
+# at 2560x1440 takes seconds on a busy machine: the key's events may need a while.
 expect_clean_exit() {
-    wait_for_exit 20
+    wait_for_exit 60
     [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
     [ "$(head -n 1 log.txt)" = "Starting application..." ] || fail "log does not start right"
     grep -qx 'Shutdown\.\.\.' log.txt || fail "no Shutdown... in the log"
@@ -121,6 +123,44 @@ placement)
     eval "$(xdotool getwindowgeometry --shell "$window")"
     [ "$X $Y $WIDTH $HEIGHT" = "$5 $6 $7 $8" ] ||
         fail "window at $X,$Y size ${WIDTH}x$HEIGHT, expected $5,$6 size $7x$8"
+    xdotool windowfocus "$window"
+    xdotool key Escape
+    expect_clean_exit
+    ;;
+fill)
+    # Usage: program_test.sh fill PROGRAM ... CAPTURE PICTURE X Y W H: the screen rectangle the
+    # picture must fill, scaled, with pure black around it.
+    capture=$5 picture=$6 rx=$7 ry=$8 rw=$9 rh=${10}
+    make_data 20
+    # The intro title's box in the capture tool's frame at 1 s: the same picture, unscaled. The
+    # title stands still for the first seconds, when the first frame on the screen is measured.
+    mkdir ref && ln -s ../data ref/data
+    (cd ref && "$capture" --png-dir . --at 1 --size 640x360 --fps 10 >/dev/null 2>&1) ||
+        fail "the capture tool failed"
+    ffmpeg -loglevel error -i ref/at-001.000.png ref.ppm
+    read -r cw ch _ _ _ _ cx0 cy0 cx1 cy1 <<<"$("$picture" ref.ppm)"
+    start
+    wait_for_window Ombrel 60
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    screen=$(xwininfo -root | sed -n 's/.*geometry \([0-9]*x[0-9]*\).*/\1/p')
+    [ "$X $Y ${WIDTH}x$HEIGHT" = "0 0 $screen" ] ||
+        fail "window at $X,$Y size ${WIDTH}x$HEIGHT on a $screen screen"
+    shot=$("$picture" --screen 60) || fail "no picture on the screen"
+    read -r _ _ px0 py0 px1 py1 bx0 by0 bx1 by1 <<<"$shot"
+    # $1 within [$2, $3], or fail naming $4.
+    within() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ] || fail "$4 at $1, expected $2..$3 ($shot)"; }
+    # Nothing outside the rectangle; its edge rows of the picture may be black themselves.
+    within "$px0" "$rx" $((rx + 2)) "picture's left edge"
+    within "$py0" "$ry" $((ry + 2)) "picture's top edge"
+    within "$px1" $((rx + rw - 3)) $((rx + rw - 1)) "picture's right edge"
+    within "$py1" $((ry + rh - 3)) $((ry + rh - 1)) "picture's bottom edge"
+    # The title where the capture's lies, scaled to the rectangle; the slack is for the frame's
+    # moment, which moves the scene behind the title's lower edge by up to 1 % of the height.
+    near() { within "$1" $(($2 - $3)) $(($2 + $3)) "$4"; }
+    near "$bx0" $((rx + cx0 * rw / cw)) $((rw / 100)) "title's left edge"
+    near "$bx1" $((rx + (cx1 + 1) * rw / cw - 1)) $((rw / 100)) "title's right edge"
+    near "$by0" $((ry + cy0 * rh / ch)) $((rh / 50)) "title's top edge"
+    near "$by1" $((ry + (cy1 + 1) * rh / ch - 1)) $((rh / 50)) "title's bottom edge"
     xdotool windowfocus "$window"
     xdotool key Escape
     expect_clean_exit

@@ -408,7 +408,7 @@ TEST_F(DispGLTest, DepthTargetBoundAsTextureLeavesTheSlotEmpty)
 TEST_F(DispGLTest, ShutdownReportsWhatIsLeft)
 {
     const std::uint8_t pixel[4] = {};
-    display->CreateTexture(1, 1, RGBA8, 1, 0, pixel, sizeof pixel);
+    const TextureHandle left = display->CreateTexture(1, 1, RGBA8, 1, 0, pixel, sizeof pixel);
     const std::string log = ShutdownWithoutBlocks();
     int count = 0;
     ASSERT_EQ(std::sscanf(log.c_str(),
@@ -420,7 +420,13 @@ TEST_F(DispGLTest, ShutdownReportsWhatIsLeft)
     EXPECT_GE(count, 1);
     EXPECT_EQ(log, "WARNING: There are " + std::to_string(count) +
                        " unreleased references left on the D3D device!\n");
-    CountGlObjectsDeleted(GlObjectsAlive()); // the context took the leak with it
+    // The context took the GL texture with it; the record is released in a context of its own
+    // (deleting a name it never had is no error), so that only real leaks reach LeakSanitizer.
+    const SDL_GLContext context = SDL_GL_CreateContext(window);
+    ASSERT_NE(context, nullptr) << SDL_GetError();
+    display->ReleaseTexture(left);
+    SDL_GL_DeleteContext(context);
+    EXPECT_EQ(GlObjectsAlive(), 0);
 }
 
 TEST_F(DispGLTest, CleanRunShutsDownSilently)

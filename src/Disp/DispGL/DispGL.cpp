@@ -3,6 +3,7 @@
 
 #include "GlObjects.h"
 #include "Logger.h"
+#include "PresentRect.h"
 #include "TextureLayout.h"
 
 #include <SDL.h>
@@ -38,6 +39,8 @@ constexpr GlFormat kGlFormats[] = {
 constexpr GLuint kVertexAttributes = 16;
 
 constexpr float kClearColor[4] = {0.012f, 0.012f, 0.012f, 1.0f};
+// Around the picture where the window's shape differs from the back buffer's.
+constexpr float kBarColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
 bool IsBackBufferFormat(PixelFormat format)
 {
@@ -120,8 +123,9 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
         return false;
     }
     SDL_GL_SetSwapInterval(1);
+    // The screen keeps its mode: Present scales the back buffer to whatever the window is.
     if (fullscreen)
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 
     glCreateFramebuffers(1, &renderFramebuffer);
     glCreateFramebuffers(1, &presentFramebuffer);
@@ -226,13 +230,17 @@ std::uint32_t DispGL::Present()
     const sTexGL* record = FindTexture(backBuffer);
     if (record)
     {
+        // In pixels, which on a HiDPI screen are more than the window's size in points.
         int width = 0;
         int height = 0;
         SDL_GL_GetDrawableSize(window, &width, &height);
+        const PresentRect to = FitPicture(int(record->width), int(record->height), width, height);
+        if (to.width != width || to.height != height)
+            glClearNamedFramebufferfv(0, GL_COLOR, 0, kBarColor);
         // The window's row 0 is its bottom row; the back buffer's is its top row.
         glBlitNamedFramebuffer(presentFramebuffer, 0, 0, 0, GLint(record->width),
-                               GLint(record->height), 0, height, width, 0, GL_COLOR_BUFFER_BIT,
-                               GL_LINEAR);
+                               GLint(record->height), to.x, height - to.y, to.x + to.width,
+                               height - to.y - to.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
     SDL_GL_SwapWindow(window);
     return 0;

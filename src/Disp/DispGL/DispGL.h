@@ -35,7 +35,8 @@ class DispGL final : public Disp
     void Shutdown() override;
     void SetViewport(float x, float y, float width, float height) override;
     void Reserved1() override;
-    // Copies the back buffer to the window, upright, and swaps with vertical sync; returns 0.
+    // Copies the back buffer to the window, upright and scaled to fit it with black bars, and
+    // swaps with vertical sync; returns 0.
     std::uint32_t Present() override;
     void SetRenderTarget(RenderTargetPair pair) override;
     void Reserved2() override;
