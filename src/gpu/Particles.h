@@ -24,5 +24,7 @@ void InitParticles(const Particle* initial);
 // One simulation step and one draw of every particle into the bound target. Needs the frame
 // constants bound at compute and vertex slot 0.
 void UpdateAndDrawParticles();
+// The simulation step alone, for frames that are stepped but not drawn.
+void StepParticles();
 // Releases every occupied slot and the three programs.
 void ReleaseParticles();

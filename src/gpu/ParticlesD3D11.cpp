@@ -102,13 +102,12 @@ void InitParticles(const Particle* initial)
     CreateParticleBuffer(engine.slots[0], Display()->device, initial);
 }
 
-void UpdateAndDrawParticles()
+void StepParticles()
 {
     ID3D11DeviceContext* context = Display()->context;
     const ParticleBuffers* buffers = engine.slots[0];
     ID3D11Buffer* noConstants = nullptr;
     ID3D11UnorderedAccessView* noAccess = nullptr;
-
     ID3D11ShaderResourceView* noView = nullptr;
 
     context->CSSetShader(engine.computeShader, nullptr, 0);
@@ -120,7 +119,14 @@ void UpdateAndDrawParticles()
     context->CSSetConstantBuffers(0, 1, &noConstants);
     context->CSSetUnorderedAccessViews(0, 1, &noAccess, nullptr);
     context->CSSetShader(nullptr, nullptr, 0);
+}
 
+void UpdateAndDrawParticles()
+{
+    StepParticles();
+
+    ID3D11DeviceContext* context = Display()->context;
+    const ParticleBuffers* buffers = engine.slots[0];
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_POINTLIST);
     context->VSSetShader(engine.vertexShader, nullptr, 0);
     context->VSSetShaderResources(0, 1, &buffers->view);

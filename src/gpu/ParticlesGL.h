@@ -35,7 +35,3 @@ bool CreateParticleShadersFrom(const GpuProgram* vertex, const GpuProgram* pixel
 
 // Creates the storage buffer from the initial array; a GL error ends the process.
 void CreateParticleBuffer(ParticleBuffers* buffers, DispGL* device, const Particle* initial);
-
-// The simulation step of UpdateAndDrawParticles without the draw, for frames that are stepped
-// through but not shown.
-void StepParticles();

@@ -48,8 +48,11 @@ float4 main(FullscreenVaryings input) : SV_Target
     float3 col = aberration + 0.300000012 * blur;
     col = max(col, 0.25 * DirtMask.SampleLevel(s, uv, 0.0).rgb);
 
-    const float n1 = frac(cos((uv.y + Time) * 23.1406918 + 0.5 * 2.66514421) * 12345.6787);
-    const float n2 = frac(cos(uv.x * 23.1406918 + (n1 * uv.y) * 2.66514421) * 12345.6787);
+    // The grain hash magnifies the last bit of its row coordinate, in which back ends
+    // interpolate uv differently: it reads the row's centre, the same on every back end.
+    const float centreY = (float(row) + 0.5) / Resolution.y;
+    const float n1 = frac(cos((centreY + Time) * 23.1406918 + 0.5 * 2.66514421) * 12345.6787);
+    const float n2 = frac(cos(uv.x * 23.1406918 + (n1 * centreY) * 2.66514421) * 12345.6787);
     col += 0.0900000036 * n2;
 
     const float2 toCentre = 0.5 - uv;

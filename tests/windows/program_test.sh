@@ -9,12 +9,17 @@ set -euo pipefail
 case_name=$1 bin=$2
 shift 2
 
-work=$PWD/$case_name
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
-cp "$bin"/*.exe "$bin"/*.dll .
-ln -s "$bin/data" data
+if [ "$case_name" = package ]; then
+    # BIN_DIR is the unpacked package: the program runs in it, with nothing added.
+    cd "$bin"
+else
+    work=$PWD/$case_name
+    rm -rf "$work"
+    mkdir -p "$work"
+    cd "$work"
+    cp "$bin"/*.exe "$bin"/*.dll .
+    ln -s "$bin/data" data
+fi
 pid=""
 # A fresh Wine session brings up its services with the first program; a program that shows a box
 # at once could lose it to that start (seen about once in five runs), so the session starts first.
@@ -159,6 +164,12 @@ truncated-scene)
     sleep 1
     escape
     has_line "^ReadSceneData: the file ends at byte" || fail "no report of the short scene"
+    ;;
+package)
+    start ombrel-window.exe
+    wait_for_window Ombrel 60
+    sleep 2
+    escape
     ;;
 escape)
     start ombrel-window.exe

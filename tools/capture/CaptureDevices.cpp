@@ -1,7 +1,7 @@
 // Stepped and timed frames.
 #include "CaptureDevices.h"
 
-#include "ParticlesGL.h"
+#include "Particles.h"
 
 void SteppingFrameDevice::WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime,
                                               float fade, float spectrumLevel)
@@ -14,27 +14,19 @@ void SteppingFrameDevice::DrawParticles()
     StepParticles();
 }
 
-TimedFrameDevice::TimedFrameDevice(const FrameResources& resources) : display(resources)
+TimedFrameDevice::TimedFrameDevice(const FrameResources& resources, PassTimer& timer)
+    : display(resources), timer(timer)
 {
-    glCreateQueries(GL_TIME_ELAPSED, kCapturePassCount, queries);
     // llvmpipe reports the time since its start for the first query of a context that spans
     // rasterised work; one such query (a clear of the scene targets) takes that reading.
-    glBeginQuery(GL_TIME_ELAPSED, queries[0]);
-    display.BeginScenePass();
-    glEndQuery(GL_TIME_ELAPSED);
-    GLuint64 discarded = 0;
-    glGetQueryObjectui64v(queries[0], GL_QUERY_RESULT, &discarded);
-}
-
-TimedFrameDevice::~TimedFrameDevice()
-{
-    glDeleteQueries(kCapturePassCount, queries);
+    BeginScenePass();
+    Collect();
 }
 
 void TimedFrameDevice::Begin(CapturePass pass)
 {
     End();
-    glBeginQuery(GL_TIME_ELAPSED, queries[pass]);
+    timer.Begin(pass);
     running = pass;
     used[pass] = true;
 }
@@ -43,7 +35,7 @@ void TimedFrameDevice::End()
 {
     if (running < 0)
         return;
-    glEndQuery(GL_TIME_ELAPSED);
+    timer.End(CapturePass(running));
     running = -1;
 }
 
@@ -51,6 +43,7 @@ void TimedFrameDevice::BeginScenePass()
 {
     for (bool& pass : used)
         pass = false;
+    timer.BeginFrame();
     Begin(ScenePass);
     display.BeginScenePass();
 }
@@ -77,15 +70,11 @@ void TimedFrameDevice::DrawPostQuad()
 PassTimes TimedFrameDevice::Collect()
 {
     End();
+    timer.EndFrame();
     PassTimes times;
     for (int pass = 0; pass < kCapturePassCount; ++pass)
-    {
-        if (!used[pass])
-            continue;
-        GLuint64 nanoseconds = 0;
-        glGetQueryObjectui64v(queries[pass], GL_QUERY_RESULT, &nanoseconds);
-        times.nanoseconds[pass] = double(nanoseconds);
-    }
+        if (used[pass])
+            times.nanoseconds[pass] = timer.Nanoseconds(CapturePass(pass));
     times.particlesDrawn = used[ParticlePass];
     return times;
 }

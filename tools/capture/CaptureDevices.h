@@ -1,10 +1,9 @@
 // The frame's device calls for the capture: stepped frames (state only, nothing drawn) and drawn
-// frames with each pass timed on the GPU.
+// frames with each pass timed on the GPU. Written once; the timer is the back end's.
 #pragma once
 
+#include "CaptureBackEnd.h"
 #include "FrameDevice.h"
-
-#include <epoxy/gl.h>
 
 // Runs what carries state into later frames: the frame constants (which the particle step reads)
 // and the particle simulation where the frame would draw particles. Draws nothing.
@@ -31,14 +30,6 @@ class SteppingFrameDevice final : public FrameDevice
     DisplayFrameDevice display;
 };
 
-enum CapturePass
-{
-    ScenePass = 0,
-    ParticlePass = 1,
-    PostPass = 2,
-};
-constexpr int kCapturePassCount = 3;
-
 // GPU nanoseconds per pass of one frame; particles 0 where the frame draws none.
 struct PassTimes
 {
@@ -46,12 +37,11 @@ struct PassTimes
     bool particlesDrawn = false;
 };
 
-// The display's frame device with a GL_TIME_ELAPSED query around each pass.
+// The display's frame device with the back end's timer around each pass.
 class TimedFrameDevice final : public FrameDevice
 {
   public:
-    explicit TimedFrameDevice(const FrameResources& resources);
-    ~TimedFrameDevice();
+    TimedFrameDevice(const FrameResources& resources, PassTimer& timer);
 
     void BindShaderSet(ShaderSet set) override { display.BindShaderSet(set); }
     void SetMaterial(const Material& material) override { display.SetMaterial(material); }
@@ -78,7 +68,7 @@ class TimedFrameDevice final : public FrameDevice
     void End();
 
     DisplayFrameDevice display;
-    GLuint queries[kCapturePassCount] = {};
+    PassTimer& timer;
     int running = -1;
     bool used[kCapturePassCount] = {};
 };

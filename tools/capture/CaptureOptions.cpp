@@ -138,7 +138,7 @@ const char* CaptureUsage()
 {
     return R"(Usage: ombrel-capture (--out FILE.mp4 | --png-dir DIR) [options]
 Renders the presentation on a fixed frame clock, without a window or a sound card. Run it where
-data/ is (build/linux/bin). Frame k shows the music time from + k / fps, with the spectrum of the
+data/ is (beside the programs). Frame k shows the music time from + k / fps, with the spectrum of the
 music at that time; the log goes to log.txt as the programs write it.
 
   --out FILE.mp4     H.264 video with the music from the same start (needs the ffmpeg program)

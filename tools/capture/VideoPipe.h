@@ -3,7 +3,7 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
+#include <vector>
 
 // The path of a program found in PATH, or empty.
 std::string FindProgram(const std::string& name);
@@ -20,12 +20,16 @@ struct VideoSettings
     double duration = 0;   // seconds of the planned video, an upper bound for the audio
 };
 
+// The program and its arguments: raw RGBA frames on standard input, the music from the file.
+std::vector<std::string> FfmpegArguments(const VideoSettings& settings);
+
 class VideoPipe
 {
   public:
     ~VideoPipe();
     // Starts ffmpeg in its own process group, so that Ctrl-C at the terminal reaches only this
-    // tool, which then ends the file properly. False (after a message on stderr) when it cannot.
+    // tool, which then ends the file properly (on Windows: a new process group, and the tool's
+    // handler never passes Ctrl-C on). False (after a message on stderr) when it cannot.
     bool Start(const VideoSettings& settings);
     // One frame of width × height × 4 RGBA bytes, top row first. False once ffmpeg has gone.
     bool WriteFrame(const std::uint8_t* rgba, std::size_t size);
@@ -33,6 +37,11 @@ class VideoPipe
     bool Finish();
 
   private:
-    pid_t child = -1;
+#ifdef _WIN32
+    void* process = nullptr; // HANDLE
+    void* input = nullptr;
+#else
+    int child = -1;
     int input = -1;
+#endif
 };

@@ -7,20 +7,16 @@
 #include "Progress.h"
 #include "VideoPipe.h"
 
-#include "DispGL.h"
 #include "Logger.h"
 #include "MainLoop.h"
-#include "ParticlesGL.h"
+#include "Particles.h"
 #include "RandomUnit.h"
 #include "Spectrum.h"
 #include "Startup.h"
 #include "Window.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,34 +25,6 @@
 
 namespace
 {
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-void RequestStop(int)
-{
-    g_stopRequested = 1;
-}
-
-void CatchSignals()
-{
-    struct sigaction action = {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN); // a vanished ffmpeg shows up as a failed write
-}
-
-// No box may ever open: the logger's box falls back to stderr without a display, and SDL renders
-// offscreen unless the caller chose a driver.
-void KeepOffScreen()
-{
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-}
-
 int Fail(const std::string& message)
 {
     std::fprintf(stderr, "ombrel-capture: %s\n", message.c_str());
@@ -149,12 +117,12 @@ int Capture(const CaptureOptions& options)
     {
         ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty())
-            return Fail("the ffmpeg program is not installed (Debian: apt-get install ffmpeg); "
-                        "--out needs it, --png-dir does not");
+            return Fail("the ffmpeg program is not installed (not on the PATH); --out needs it, "
+                        "--png-dir DIR writes PNG files without it");
     }
     if (!std::filesystem::is_directory("data"))
         return Fail("no data/ folder in " + std::filesystem::current_path().string() +
-                    ": run it where the build generated data/ (build/linux/bin)");
+                    ": run it beside the programs' data/ folder");
     if (!options.pngDir.empty())
     {
         std::error_code error;
@@ -172,11 +140,10 @@ int Capture(const CaptureOptions& options)
         return 1;
     }
     const DisplayMode mode{std::uint32_t(options.width), std::uint32_t(options.height), RGBA8, 60};
-    const WindowHandle window = CreateMainWindow(options.width, options.height, false);
+    const WindowHandle window = CreateCaptureWindow(options.width, options.height);
     PresentationRun run;
     if (!StartDisplayAndData(run, mode, false, window))
         return 1;
-    DispGL* display = static_cast<DispGL*>(g_display);
     if (options.noParticles)
         run.frame.drawParticles = StepParticles;
 
@@ -203,9 +170,10 @@ int Capture(const CaptureOptions& options)
     float spectrum[kSpectrumSize];
     std::vector<std::uint8_t> pixels;
     FrameClock clock;
-    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const std::string renderer = RendererName();
     SteppingFrameDevice stepper(run.frame);
-    auto timed = std::make_unique<TimedFrameDevice>(run.frame);
+    std::unique_ptr<PassTimer> timer = CreatePassTimer();
+    auto timed = std::make_unique<TimedFrameDevice>(run.frame, *timer);
     PassStatistics passes[kCapturePassCount];
     PassStatistics wall;
     double firstFrameMilliseconds = 0;
@@ -223,11 +191,11 @@ int Capture(const CaptureOptions& options)
     Progress stepProgress("stepping to the first frame:", moments ? 0 : steps);
     Progress frameProgress(moments ? "clock frame" : "frame",
                            moments ? frames.back() + 1 : std::int64_t(frames.size()));
-    for (std::size_t i = 0; i < frames.size() && result == 0 && !g_stopRequested; ++i)
+    for (std::size_t i = 0; i < frames.size() && result == 0 && !StopRequested(); ++i)
     {
         const std::int64_t target = frames[i];
         const auto stepStart = std::chrono::steady_clock::now();
-        for (; next < target && !g_stopRequested; ++next)
+        for (; next < target && !StopRequested(); ++next)
         {
             const float musicTime = FrameTime(next, options.fps);
             ComputeSpectrum(music, MusicFrameAt(musicTime), spectrum);
@@ -241,11 +209,11 @@ int Capture(const CaptureOptions& options)
         }
         if (i == 0 && steps > 0 && !moments)
         {
-            glFinish();
+            WaitForGpu();
             stepProgress.Finish();
         }
         steppingSeconds += Seconds(std::chrono::steady_clock::now() - stepStart);
-        if (g_stopRequested)
+        if (StopRequested())
             break;
 
         const auto frameStart = std::chrono::steady_clock::now();
@@ -255,7 +223,7 @@ int Capture(const CaptureOptions& options)
                  SpectrumView(spectrum), RandomUnit);
         next = target + 1;
         if (writes)
-            display->ReadBackBuffer(pixels);
+            ReadBackBuffer(pixels);
         const PassTimes times = timed->Collect();
         if (!options.outFile.empty() && !video.WriteFrame(pixels.data(), pixels.size()))
         {
@@ -293,7 +261,9 @@ int Capture(const CaptureOptions& options)
         frameProgress.Update(moments ? next : written);
     }
     frameProgress.Finish();
-    timed.reset(); // its queries go before the display
+    timed.reset();
+    timer.reset(); // its queries go before the display
+    ReleaseReadBack();
 
     bool videoFinished = videoStarted && video.Finish();
     if (videoStarted && written == 0)
@@ -322,7 +292,7 @@ int Capture(const CaptureOptions& options)
     else if (!options.pngDir.empty())
         std::fprintf(stderr, "ombrel-capture: wrote %lld PNG files to %s\n", (long long)written,
                      options.pngDir.c_str());
-    if (g_stopRequested && result == 0)
+    if (StopRequested() && result == 0)
     {
         std::fprintf(stderr, "ombrel-capture: interrupted after %lld of %zu frames\n",
                      (long long)written, frames.size());
@@ -349,7 +319,6 @@ int main(int argc, char** argv)
         std::fputs(CaptureUsage(), stdout);
         return 0;
     }
-    KeepOffScreen();
-    CatchSignals();
+    PrepareCaptureProcess();
     return Capture(options);
 }

@@ -10,3 +10,7 @@
 std::vector<std::uint8_t> EncodePng(const std::uint8_t* rgba, int width, int height);
 // False when the file cannot be written.
 bool WritePngFile(const std::string& path, const std::uint8_t* rgba, int width, int height);
+
+// Reads a PNG file of this writer's kind (8-bit RGB, filters none or "up") into width × height × 3
+// bytes, top row first. False for any other file.
+bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgb);

@@ -1,0 +1,148 @@
+// ombrel-compare-frames: the same moments drawn by two back ends, compared pair by pair.
+// Usage: ombrel-compare-frames FIRST_DIR SECOND_DIR [SHEET.png NAME...]
+// Every at-*.png of FIRST_DIR is compared with its namesake in SECOND_DIR: a table of PSNR and
+// the share of pixels differing by more than 24 in some channel; exit 1 when a pair is missing or
+// below 35 dB or above 0.5 %. The sheet stacks the named pairs as FIRST | SECOND | difference x8.
+#include "PngFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+bool Read(const fs::path& path, Image& image)
+{
+    return ReadPngFile(path.string(), image.width, image.height, image.rgb);
+}
+
+constexpr double kLeastPsnr = 35.0;
+constexpr double kMostShare = 0.5; // percent of pixels
+constexpr int kBigDifference = 24;
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+    {
+        std::fprintf(stderr,
+                     "usage: ombrel-compare-frames FIRST_DIR SECOND_DIR [SHEET.png NAME...]\n");
+        return 2;
+    }
+    const fs::path first = argv[1];
+    const fs::path second = argv[2];
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(first))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("at-") && name.ends_with(".png"))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    if (names.empty())
+    {
+        std::fprintf(stderr, "ombrel-compare-frames: no at-*.png in %s\n", argv[1]);
+        return 1;
+    }
+
+    bool pass = true;
+    std::printf("%-18s %10s %12s\n", "frame", "PSNR dB", "> 24 (%)");
+    for (const std::string& name : names)
+    {
+        Image a;
+        Image b;
+        if (!Read(first / name, a) || !Read(second / name, b) || a.width != b.width ||
+            a.height != b.height)
+        {
+            std::printf("%-18s missing, unreadable or of another size in %s\n", name.c_str(),
+                        argv[2]);
+            pass = false;
+            continue;
+        }
+        double squares = 0;
+        std::size_t big = 0;
+        const std::size_t pixels = std::size_t(a.width) * a.height;
+        for (std::size_t p = 0; p < pixels; ++p)
+        {
+            int most = 0;
+            for (int c = 0; c < 3; ++c)
+            {
+                const int d = std::abs(int(a.rgb[p * 3 + c]) - int(b.rgb[p * 3 + c]));
+                squares += double(d) * d;
+                most = std::max(most, d);
+            }
+            big += most > kBigDifference;
+        }
+        const double mse = squares / double(pixels * 3);
+        const double psnr = mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
+        const double share = 100.0 * double(big) / double(pixels);
+        const bool ok = psnr >= kLeastPsnr && share <= kMostShare;
+        std::printf("%-18s %10.2f %12.3f%s\n", name.c_str(), psnr, share, ok ? "" : "  FAIL");
+        pass = pass && ok;
+    }
+
+    if (argc > 4)
+    {
+        std::vector<Image> rows[3];
+        for (int i = 4; i < argc; ++i)
+        {
+            Image a;
+            Image b;
+            if (!Read(first / argv[i], a) || !Read(second / argv[i], b) || a.width != b.width ||
+                a.height != b.height)
+            {
+                std::fprintf(stderr, "ombrel-compare-frames: no pair %s for the sheet\n", argv[i]);
+                return 1;
+            }
+            Image d = a;
+            for (std::size_t k = 0; k < d.rgb.size(); ++k)
+                d.rgb[k] = std::uint8_t(std::min(255, 8 * std::abs(int(a.rgb[k]) - int(b.rgb[k]))));
+            rows[0].push_back(a);
+            rows[1].push_back(b);
+            rows[2].push_back(d);
+        }
+        const int w = rows[0][0].width;
+        const int h = rows[0][0].height;
+        const int gap = 4;
+        const int sheetWidth = 3 * w + 2 * gap;
+        const int sheetHeight = int(rows[0].size()) * (h + gap) - gap;
+        std::vector<std::uint8_t> sheet(std::size_t(sheetWidth) * sheetHeight * 4, 255);
+        for (std::size_t r = 0; r < rows[0].size(); ++r)
+            for (int column = 0; column < 3; ++column)
+            {
+                const Image& image = rows[column][r];
+                for (int y = 0; y < std::min(h, image.height); ++y)
+                    for (int x = 0; x < std::min(w, image.width); ++x)
+                    {
+                        std::uint8_t* out =
+                            sheet.data() + (std::size_t(int(r) * (h + gap) + y) * sheetWidth +
+                                            column * (w + gap) + x) *
+                                               4;
+                        const std::uint8_t* in =
+                            image.rgb.data() + (std::size_t(y) * image.width + x) * 3;
+                        out[0] = in[0];
+                        out[1] = in[1];
+                        out[2] = in[2];
+                    }
+            }
+        if (!WritePngFile(argv[3], sheet.data(), sheetWidth, sheetHeight))
+        {
+            std::fprintf(stderr, "ombrel-compare-frames: cannot write %s\n", argv[3]);
+            return 1;
+        }
+    }
+    return pass ? 0 : 1;
+}
