@@ -6,6 +6,7 @@
 # BIN_DIR holds the programs, bass.dll and data/. Each case works in a folder of its own under
 # the current folder and leaves log.txt (and screens) there.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 case_name=$1 bin=$2
 shift 2
 
@@ -33,32 +34,7 @@ fail() {
     exit 1
 }
 
-# The id of the window titled exactly $1, or nothing.
-window_id() { { xwininfo -name "$1" 2>/dev/null || true; } | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }
-
-# Sets $window to the window titled $1, waiting up to $2 seconds for it.
-wait_for_window() {
-    local deadline=$((SECONDS + $2))
-    while [ $SECONDS -lt "$deadline" ]; do
-        window=$(window_id "$1")
-        [ -n "$window" ] && return 0
-        kill -0 "$pid" 2>/dev/null || fail "the program ended before a window titled '$1' appeared"
-        sleep 0.2
-    done
-    fail "no window titled '$1' within $2 s"
-}
-
-# Waits up to $1 seconds for the program to end; sets $rc to its exit code.
-wait_for_exit() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$pid" 2>/dev/null; do
-        [ $SECONDS -lt "$deadline" ] || fail "the program did not end within $1 s"
-        sleep 0.2
-    done
-    rc=0
-    wait "$pid" || rc=$?
-    pid=""
-}
+. "$here/../support/program-wait.sh"
 
 start() { wine "$1" >stdout.txt 2>stderr.txt & pid=$!; }
 
