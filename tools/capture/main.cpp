@@ -241,7 +241,8 @@ int Capture(const CaptureOptions& options)
             }
             // What each moment shows, so a contact sheet can name the shot under its frame.
             if (moments)
-                std::printf("%s %s shot %d\n", std::filesystem::path(path).filename().c_str(),
+                std::printf("%s %s shot %d\n",
+                            std::filesystem::path(path).filename().string().c_str(),
                             KindName(run.presentation.timeline.kind),
                             int(run.presentation.timeline.ShotCounter));
         }
