@@ -1,0 +1,60 @@
+// After the start gesture the music position that the program reads advances at real time
+// (the page's own clock) within 2 %, and never goes back.
+import { expectNoPageErrors, fail, runTest, waitForState } from './harness.mjs';
+
+const spanMs = 5000;
+const tolerance = 0.02;
+
+await runTest('sound', 300000, async ({ openPage, log }) => {
+    const page = await openPage('index.html');
+    await waitForState(page, 'ready', 180000);
+    await page.click('#start');
+    await waitForState(page, 'playing', 30000);
+
+    // Samples taken in the page, so the clock and the position are read side by side. The span
+    // starts once the position moves: the output may take a moment to start.
+    const samples = await page.evaluate(async (spanMs) => {
+        const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+        const sample = () => [performance.now(), window.ombrelPosition()];
+        const out = [sample()];
+        for (let waited = 0; out[0][1] <= 0 && waited < 5000; waited += 10) {
+            await sleep(10);
+            out[0] = sample();
+        }
+        while (performance.now() - out[0][0] < spanMs) {
+            await sleep(20);
+            out.push(sample());
+        }
+        return out;
+    }, spanMs);
+    expectNoPageErrors(page);
+
+    const [t0, p0] = samples[0];
+    if (!(p0 > 0)) fail(`the position is still ${p0} s after 5 s of waiting for it to move`);
+    for (let i = 1; i < samples.length; ++i) {
+        if (samples[i][1] < samples[i - 1][1]) {
+            fail(`the position went back from ${samples[i - 1][1]} s to ${samples[i][1]} s`);
+        }
+    }
+    // The least-squares slope of position over wall time: single late samples (a long frame
+    // on the page's thread) barely move it.
+    const n = samples.length;
+    const xs = samples.map(([t]) => (t - t0) / 1000);
+    const ys = samples.map(([, p]) => p - p0);
+    const mx = xs.reduce((a, b) => a + b, 0) / n;
+    const my = ys.reduce((a, b) => a + b, 0) / n;
+    let sxy = 0;
+    let sxx = 0;
+    for (let i = 0; i < n; ++i) {
+        sxy += (xs[i] - mx) * (ys[i] - my);
+        sxx += (xs[i] - mx) ** 2;
+    }
+    const rate = sxy / sxx;
+    const [t1, p1] = samples[n - 1];
+    log(`position ${p0.toFixed(3)} s to ${p1.toFixed(3)} s in ${((t1 - t0) / 1000).toFixed(3)} s of ` +
+        `wall time, ${n} samples: ${(rate * 100).toFixed(2)} % of real time`);
+    if (Math.abs(rate - 1) > tolerance) {
+        fail(`the position advances at ${(rate * 100).toFixed(2)} % of real time, not within ` +
+             `${tolerance * 100} % of it`);
+    }
+});
