@@ -27,12 +27,13 @@ await runTest('frames', 1500000, async ({ work, linuxBin, openPage, log }) => {
                                null, { timeout: 900000, polling: 1000 })
         .catch(() => fail('the page\'s capture did not finish within 900 s'));
     const capture = await page.evaluate(() => window.ombrelCapture ?? { error: 'the page failed' });
-    expectNoPageErrors(page);
+    await expectNoPageErrors(page);
     if (capture.error) fail(`the page's capture: ${capture.error}`);
     const frameMs = capture.frameMs ?? [];
     const meanMs = frameMs.reduce((a, b) => a + b, 0) / Math.max(1, frameMs.length);
     log(`page capture: ${((Date.now() - start) / 1000).toFixed(1)} s (load ${Math.round(capture.loadMs)} ms, ` +
-        `${frameMs.length} frames drawn, ${meanMs.toFixed(0)} ms each on average)`);
+        `${frameMs.length} frames drawn, ${meanMs.toFixed(0)} ms each on average` +
+        (capture.steppedFrames !== undefined ? `, ${capture.steppedFrames} stepped)` : ')'));
 
     mkdirSync(join(work, 'web'));
     const got = capture.frames.map((frame) => frame.name).sort();

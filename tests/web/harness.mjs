@@ -225,6 +225,9 @@ export async function pageLog(page) {
         .catch(() => '');
 }
 
-export function expectNoPageErrors(page) {
+// Uncaught errors, and WebGPU's validation errors where the page collects them.
+export async function expectNoPageErrors(page) {
     if (page.errors.length) fail(`uncaught error in the page: ${page.errors.join('; ')}`);
+    const gpuErrors = await page.evaluate(() => window.ombrelGpuErrors ?? []);
+    if (gpuErrors.length) fail(`WebGPU errors in the page: ${gpuErrors.slice(0, 3).join('; ')}`);
 }

@@ -19,7 +19,7 @@ await runTest('no-webgpu', 120000, async ({ openPage, log }) => {
         if (!/WebGPU/.test(text)) fail(`${name}: #message does not name WebGPU: "${text}"`);
         // Whatever the page still had going on has had a moment to throw.
         await page.waitForTimeout(1000);
-        expectNoPageErrors(page);
+        await expectNoPageErrors(page);
         log(`${name}: "${text}"`);
     }
 });

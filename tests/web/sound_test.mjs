@@ -27,7 +27,7 @@ await runTest('sound', 300000, async ({ openPage, log }) => {
         }
         return out;
     }, spanMs);
-    expectNoPageErrors(page);
+    await expectNoPageErrors(page);
 
     const [t0, p0] = samples[0];
     if (!(p0 > 0)) fail(`the position is still ${p0} s after 5 s of waiting for it to move`);

@@ -31,8 +31,10 @@ async function nativeLog(linuxBin, work) {
 await runTest('startup-log', 420000, async ({ work, linuxBin, openPage, log }) => {
     const expected = normalise(await nativeLog(linuxBin, work));
 
+    const opened = Date.now();
     const page = await openPage('index.html');
     await waitForState(page, 'ready', 180000);
+    log(`the page was ready ${((Date.now() - opened) / 1000).toFixed(1)} s after it was opened`);
     await page.click('#start');
     await waitForState(page, 'playing', 30000);
     await page.waitForTimeout(2000);
@@ -41,7 +43,7 @@ await runTest('startup-log', 420000, async ({ work, linuxBin, openPage, log }) =
     const actual = normalise(await pageLog(page));
     writeFileSync(join(work, 'native.txt'), expected);
     writeFileSync(join(work, 'page.txt'), actual);
-    expectNoPageErrors(page);
+    await expectNoPageErrors(page);
 
     if (actual !== expected) {
         const a = expected.split('\n');
