@@ -9,6 +9,8 @@ const normalise = (text) =>
 
 // ombrel-window under Xvfb with a real-time audio clock and no sound card, ended by Escape.
 async function nativeLog(linuxBin, work) {
+    const program = join(linuxBin, 'ombrel-window');
+    if (!existsSync(program)) fail(`no ${program} (cmake --build --preset linux)`);
     const dir = join(work, 'native');
     mkdirSync(dir);
     symlinkSync(join(linuxBin, 'data'), join(dir, 'data'));
@@ -19,7 +21,7 @@ async function nativeLog(linuxBin, work) {
         xdotool windowfocus "$window" key Escape
         wait "$pid"`;
     const run = await runProgram('xvfb-run', ['-a', '-s', '-screen 0 2560x1440x24', 'bash', '-c',
-                                              script, join(linuxBin, 'ombrel-window')],
+                                              script, program],
                                  { cwd: dir, env: { SDL_AUDIODRIVER: 'dummy' }, timeoutMs: 180000 });
     const log = existsSync(join(dir, 'log.txt')) ? readFileSync(join(dir, 'log.txt'), 'utf8') : '';
     if (run.code !== 0 || !log) {
