@@ -135,6 +135,7 @@ export async function runTest(name, timeoutMs, body) {
     let stopping = false;
     for (const signal of ['SIGINT', 'SIGTERM']) {
         process.on(signal, async () => {
+            if (stopping) return;
             stopping = true;
             console.error(`FAIL: ${name}: stopped by ${signal}`);
             await stopAll();
