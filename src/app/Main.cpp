@@ -13,8 +13,7 @@ int RunPresentation()
 {
     BeginTimerPeriod();
     ProgramRun program;
-    if (!StartProgram(program,
-                      {kBuild.width, kBuild.height, kBuild.fullscreen, CreateMainWindow}))
+    if (!StartProgram(program, {kBuild.width, kBuild.height, kBuild.fullscreen, CreateMainWindow}))
         return 1;
     for (;;)
     {

@@ -17,17 +17,15 @@ bool StartProgram(ProgramRun& program, const ProgramSettings& settings)
     Logger::Print("Starting application...\n");
     if (!BASS_Init(-1, 44100, 0, nullptr, nullptr))
         return FailStartup("Failed to init bass");
-    program.stream =
-        BASS_StreamCreateFile(false, "data/music.mp3", 0, 0, BASS_STREAM_PRESCAN);
+    program.stream = BASS_StreamCreateFile(false, "data/music.mp3", 0, 0, BASS_STREAM_PRESCAN);
     if (!program.stream)
         return FailStartup("Failed to open music file.");
 
     const DisplayMode mode{std::uint32_t(settings.width), std::uint32_t(settings.height), RGBA8,
                            60};
-    program.window = settings.createWindow
-                         ? settings.createWindow(settings.width, settings.height,
-                                                 settings.fullscreen)
-                         : nullptr;
+    program.window = settings.createWindow ? settings.createWindow(settings.width, settings.height,
+                                                                   settings.fullscreen)
+                                           : nullptr;
     if (!StartDisplayAndData(program.run, mode, settings.fullscreen, program.window))
         return false;
 
