@@ -403,10 +403,14 @@ var LibraryOmbrelWebGpu = {
   ombrel_gpu_release: function(id) {
     var record = OG.get(id);
     if (!record) return;
-    // A texture or buffer still used by recorded commands must live until they are submitted.
-    OG.submit();
-    if (record.texture) record.texture.destroy();
-    if (record.buffer) record.buffer.destroy();
+    if (record.texture || record.buffer) {
+      // Commands recorded with it must reach the GPU before it goes; and no pass may reopen on it.
+      OG.submit();
+      if (OG.target.color === id) OG.target.color = 0;
+      if (OG.target.depth === id) OG.target.depth = 0;
+      if (record.texture) record.texture.destroy();
+      if (record.buffer) record.buffer.destroy();
+    }
     OG.objects[id] = null;
     OG.alive--;
     for (var slot = 0; slot < OG.textureSlots.length; ++slot)
