@@ -1,6 +1,9 @@
 # Builds src/gpu/<name>.hlsl into programs embedded in a static library that defines FindGpuProgram.
 # OpenGL: HLSL -> SPIR-V (glslangValidator) -> GLSL 4.50 (spirv-cross), embedded as text.
-# Direct3D 11: fxc (OMBREL_FXC), embedded as DXBC bytes. Any compile error fails the build.
+# Direct3D 11: fxc (OMBREL_FXC), embedded as DXBC bytes.
+# WebGPU: HLSL -> SPIR-V (glslangValidator, registers shifted apart: b at 0, t at 10, u at 20, s at
+# 30; clip y inverted, because naga inverts it back) -> WGSL (naga, tools/web), embedded as text.
+# Any compile error fails the build.
 
 set(OMBREL_EMBED_TEXT_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedText.cmake)
 # Shader model 4.0 runs on every feature level the device accepts. A compiler that refuses the
@@ -37,6 +40,14 @@ function(ombrel_add_gpu_programs target)
             return()
         endif()
         separate_arguments(fxc_command NATIVE_COMMAND "${OMBREL_FXC}")
+    elseif(OMBREL_WEB)
+        find_program(GLSLANG_VALIDATOR glslangValidator REQUIRED)
+        find_program(NODE node REQUIRED)
+        set(wgsl_tool ${PROJECT_SOURCE_DIR}/tools/web/spirv-to-wgsl.mjs)
+        if(NOT EXISTS ${PROJECT_SOURCE_DIR}/tools/web/node_modules/naga-wasm)
+            message(FATAL_ERROR "naga-wasm is not installed: run scripts/deps "
+                                "(npm ci --prefix tools/web)")
+        endif()
     else()
         find_program(GLSLANG_VALIDATOR glslangValidator REQUIRED)
         find_program(SPIRV_CROSS spirv-cross REQUIRED)
@@ -59,6 +70,20 @@ function(ombrel_add_gpu_programs target)
                 COMMENT "fxc ${name}"
                 VERBATIM)
             string(APPEND table_cpp "    {\"${name}\", k${name}, sizeof k${name}},\n")
+        elseif(OMBREL_WEB)
+            set(header ${out_dir}/${name}.wgsl.h)
+            add_custom_command(
+                OUTPUT ${header}
+                COMMAND ${GLSLANG_VALIDATOR} -D -V --hlsl-iomap --invert-y --shift-texture-binding 10
+                        --shift-uav-binding 20 --shift-sampler-binding 30 -e main -S ${glsl_stage}
+                        -o ${out_dir}/${name}.spv ${source}
+                COMMAND ${NODE} ${wgsl_tool} ${out_dir}/${name}.spv ${out_dir}/${name}.wgsl
+                COMMAND ${CMAKE_COMMAND} -DINPUT=${out_dir}/${name}.wgsl -DOUTPUT=${header}
+                        -DNAME=k${name} -P ${OMBREL_EMBED_TEXT_SCRIPT}
+                DEPENDS ${source} ${includes} ${OMBREL_EMBED_TEXT_SCRIPT} ${wgsl_tool}
+                COMMENT "HLSL -> WGSL ${name}"
+                VERBATIM)
+            string(APPEND table_cpp "    {\"${name}\", k${name}, sizeof k${name} - 1},\n")
         else()
             set(header ${out_dir}/${name}.glsl.h)
             add_custom_command(
@@ -82,6 +107,9 @@ function(ombrel_add_gpu_programs target)
     if(OMBREL_WIN32)
         string(REGEX REPLACE "\\.(vert|frag|comp)\\.h" ".dxbc.h" includes_cpp "${includes_cpp}")
         set(prelude "#include <windows.h>\n")
+    elseif(OMBREL_WEB)
+        string(REGEX REPLACE "\\.(vert|frag|comp)\\.h" ".wgsl.h" includes_cpp "${includes_cpp}")
+        set(prelude "")
     else()
         string(REGEX REPLACE "\\.(vert|frag|comp)\\.h" ".glsl.h" includes_cpp "${includes_cpp}")
         set(prelude "")

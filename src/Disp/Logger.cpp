@@ -32,6 +32,12 @@ void Logger::Print(const char* format, ...)
     std::vfprintf(instance.file, format, args);
     va_end(args);
     std::fflush(instance.file);
+#if defined(__EMSCRIPTEN__)
+    // A page's log is its console.
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+#endif
 }
 
 void Logger::Error(const char* format, ...)

@@ -6,7 +6,7 @@
 struct GpuProgram
 {
     const char* name;
-    const void* code; // GLSL 4.50 text (NUL-terminated) on OpenGL, DXBC bytes on Direct3D 11
+    const void* code; // GLSL 4.50 or WGSL text (NUL-terminated), or DXBC bytes on Direct3D 11
     std::size_t size; // bytes of code, without the terminating NUL of text
 };
 

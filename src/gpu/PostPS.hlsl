@@ -14,6 +14,17 @@ static const float3 kAberrationWeights[9] = {
     float3(0.0, 0.25, 0.75), float3(0.0, 0.0, 1.0),   float3(0.0, 0.0, 1.0)
 };
 
+// An integer bit mixer (xorshift-multiply): exact, so the same on every GPU.
+uint MixBits(uint x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352du;
+    x ^= x >> 15;
+    x *= 0x846ca68bu;
+    x ^= x >> 16;
+    return x;
+}
+
 float4 main(FullscreenVaryings input) : SV_Target
 {
     const float2 uv = input.uv;
@@ -48,12 +59,12 @@ float4 main(FullscreenVaryings input) : SV_Target
     float3 col = aberration + 0.300000012 * blur;
     col = max(col, 0.25 * DirtMask.SampleLevel(s, uv, 0.0).rgb);
 
-    // The grain hash magnifies the last bit of its row coordinate, in which back ends
-    // interpolate uv differently: it reads the row's centre, the same on every back end.
-    const float centreY = (float(row) + 0.5) / Resolution.y;
-    const float n1 = frac(cos((centreY + Time) * 23.1406918 + 0.5 * 2.66514421) * 12345.6787);
-    const float n2 = frac(cos(uv.x * 23.1406918 + (n1 * centreY) * 2.66514421) * 12345.6787);
-    col += 0.0900000036 * n2;
+    // Grain: uniform noise per pixel and frame. A hash of integers, not of cos(): GPUs round
+    // cos() of large arguments differently and the noise magnified that into another picture
+    // on each back end.
+    const uint column = uint(uv.x * Resolution.x);
+    const uint seed = MixBits(column + MixBits(row + MixBits(asuint(Time))));
+    col += 0.0900000036 * (float(seed >> 8) * 5.96046448e-08); // 2^-24: 0 <= grain < 1
 
     const float2 toCentre = 0.5 - uv;
     const float falloff = 1.0 - dot(toCentre, toCentre);

@@ -36,7 +36,7 @@ constexpr int kBigDifference = 24;
 
 int main(int argc, char** argv)
 {
-    if (argc < 3)
+    if (argc < 3 || !fs::is_directory(argv[1]) || !fs::is_directory(argv[2]))
     {
         std::fprintf(stderr,
                      "usage: ombrel-compare-frames FIRST_DIR SECOND_DIR [SHEET.png NAME...]\n");

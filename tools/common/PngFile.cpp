@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -154,6 +155,7 @@ bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<s
                std::uint32_t(png[at + 2]) << 8 | png[at + 3];
     };
     width = height = 0;
+    int channels = 0;
     std::vector<std::uint8_t> packed;
     for (std::size_t at = 8; at + 12 <= png.size();)
     {
@@ -163,38 +165,69 @@ bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<s
         const std::string type(png.begin() + long(at) + 4, png.begin() + long(at) + 8);
         if (type == "IHDR")
         {
+            if (size != 13 || png[at + 16] != 8 || png[at + 20] != 0)
+                return false;
             width = int(get32(at + 8));
             height = int(get32(at + 12));
-            if (size != 13 || png[at + 16] != 8 || png[at + 17] != 2 || png[at + 20] != 0)
-                return false;
+            channels = png[at + 17] == 2 ? 3 : png[at + 17] == 6 ? 4 : 0; // RGB or RGBA
         }
         if (type == "IDAT")
             packed.insert(packed.end(), png.begin() + long(at) + 8,
                           png.begin() + long(at) + 8 + size);
         at += 12 + size;
     }
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+    if (channels == 0 || width <= 0 || height <= 0 || width > 16384 || height > 16384)
         return false;
-    const std::size_t rowBytes = std::size_t(width) * 3;
+    const std::size_t rowBytes = std::size_t(width) * std::size_t(channels);
     std::vector<std::uint8_t> raw((rowBytes + 1) * std::size_t(height));
     uLongf rawSize = uLongf(raw.size());
     if (uncompress(raw.data(), &rawSize, packed.data(), uLong(packed.size())) != Z_OK ||
         rawSize != raw.size())
         return false;
-    rgb.assign(rowBytes * std::size_t(height), 0);
+    // Undoes each row's filter in place (None, Sub, Up, Average, Paeth), then drops alpha.
+    std::vector<std::uint8_t> pixels(rowBytes * std::size_t(height), 0);
     for (int y = 0; y < height; ++y)
     {
         const std::uint8_t filter = raw[std::size_t(y) * (rowBytes + 1)];
-        if (filter != 0 && filter != 2)
-            return false;
+        const std::uint8_t* in = raw.data() + std::size_t(y) * (rowBytes + 1) + 1;
+        std::uint8_t* row = pixels.data() + std::size_t(y) * rowBytes;
+        const std::uint8_t* up = y > 0 ? row - rowBytes : nullptr;
         for (std::size_t i = 0; i < rowBytes; ++i)
         {
-            const std::uint8_t above =
-                filter == 2 && y > 0 ? rgb[std::size_t(y - 1) * rowBytes + i] : 0;
-            rgb[std::size_t(y) * rowBytes + i] =
-                std::uint8_t(raw[std::size_t(y) * (rowBytes + 1) + 1 + i] + above);
+            const int a = i >= std::size_t(channels) ? row[i - std::size_t(channels)] : 0;
+            const int b = up ? up[i] : 0;
+            const int c = up && i >= std::size_t(channels) ? up[i - std::size_t(channels)] : 0;
+            int predicted = 0;
+            switch (filter)
+            {
+            case 0:
+                break;
+            case 1:
+                predicted = a;
+                break;
+            case 2:
+                predicted = b;
+                break;
+            case 3:
+                predicted = (a + b) / 2;
+                break;
+            case 4:
+            {
+                const int p = a + b - c;
+                const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+                break;
+            }
+            default:
+                return false;
+            }
+            row[i] = std::uint8_t(in[i] + predicted);
         }
     }
+    rgb.resize(std::size_t(width) * std::size_t(height) * 3);
+    for (std::size_t p = 0, n = std::size_t(width) * std::size_t(height); p < n; ++p)
+        for (int k = 0; k < 3; ++k)
+            rgb[p * 3 + std::size_t(k)] = pixels[p * std::size_t(channels) + std::size_t(k)];
     return true;
 }
 #endif

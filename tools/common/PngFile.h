@@ -11,6 +11,6 @@ std::vector<std::uint8_t> EncodePng(const std::uint8_t* rgba, int width, int hei
 // False when the file cannot be written.
 bool WritePngFile(const std::string& path, const std::uint8_t* rgba, int width, int height);
 
-// Reads a PNG file of this writer's kind (8-bit RGB, filters none or "up") into width × height × 3
-// bytes, top row first. False for any other file.
+// Reads an 8-bit RGB or RGBA PNG file without interlacing (this writer's, or a browser's) into
+// width × height × 3 bytes, top row first; alpha is dropped. False for any other file.
 bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgb);

@@ -1,0 +1,208 @@
+// The WebGPU display device: the Direct3D 11 device's checks, log lines and defaults, with the
+// GPU work done by the page's device (WebGpuCalls.h).
+#include "DispWebGPU.h"
+
+#include "Logger.h"
+#include "TextureLayout.h"
+#include "WebGpuCalls.h"
+
+namespace
+{
+bool IsBackBufferFormat(PixelFormat format)
+{
+    return format == RGBA8 || format == RGB10A2 || format == RGBA16F;
+}
+} // namespace
+
+bool DispWebGPU::Init(const DisplayMode& mode, bool /*fullscreen*/, WindowHandle /*window*/)
+{
+    // The page enters fullscreen itself: browsers allow it only from a user's gesture.
+    if (!IsBackBufferFormat(mode.format) || mode.width == 0 || mode.height == 0)
+    {
+        Logger::Print("ERROR: CreateSwapChain() failed.\n");
+        return false;
+    }
+    const int id = ombrel_gpu_init(mode.width, mode.height, mode.format);
+    if (id == 0)
+    {
+        Logger::Print("ERROR: D3D11CreateDevice() failed.\n");
+        return false;
+    }
+    if (id < 0)
+    {
+        Logger::Print("ERROR: CreateSwapChain() failed.\n");
+        return false;
+    }
+    sTexWeb* record = new sTexWeb;
+    record->id = std::uint32_t(id);
+    record->format = mode.format;
+    record->width = mode.width;
+    record->height = mode.height;
+    record->renderView = true;
+    backBuffer = textures.Register(record);
+    return true;
+}
+
+void DispWebGPU::Shutdown()
+{
+    ReleaseTexture(backBuffer);
+    const int remaining = ombrel_gpu_shutdown();
+    if (remaining != 0)
+        Logger::Print("WARNING: There are %d unreleased references left on the D3D device!\n",
+                      remaining);
+}
+
+void DispWebGPU::SetViewport(float x, float y, float width, float height)
+{
+    ombrel_gpu_set_viewport(x, y, width, height);
+}
+
+void DispWebGPU::Reserved1() {}
+
+std::uint32_t DispWebGPU::Present()
+{
+    ombrel_gpu_present();
+    return 0;
+}
+
+void DispWebGPU::SetRenderTarget(RenderTargetPair pair)
+{
+    const sTexWeb* color = FindTexture(pair.color);
+    const sTexWeb* depth = FindTexture(pair.depth);
+    ombrel_gpu_set_render_target(color && color->renderView ? color->id : 0,
+                                 depth && depth->depthView ? depth->id : 0);
+}
+
+void DispWebGPU::Reserved2() {}
+
+TextureHandle DispWebGPU::GetBackBuffer()
+{
+    return backBuffer;
+}
+
+sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, std::uint32_t height,
+                                     PixelFormat format, std::uint32_t levels, std::uint32_t flags,
+                                     const void* data, std::size_t dataSize)
+{
+    // The combinations Direct3D refuses at texture creation are refused here too.
+    const bool depth = kind == DepthTexture;
+    const bool render = kind == RenderTexture;
+    const bool cube = (flags & CubeMap) != 0;
+    const bool usable = format <= D32F && width != 0 && height != 0 && width <= kMaxTextureSize &&
+                        height <= kMaxTextureSize && IsDepthFormat(format) == depth &&
+                        !(render && IsBlockCompressed(format)) && !(depth && cube) &&
+                        !(cube && width != height);
+    SubresourceLayout layout;
+    if (!usable ||
+        (data && !LayoutSubresources(width, height, format, levels, flags, dataSize, layout)))
+    {
+        Logger::Print("CreateTexture2D failed.\n");
+        return nullptr;
+    }
+    // WebGPU generates no mip levels: a texture asking for them keeps its top level alone.
+    std::uint32_t levelCount = (flags & GenerateMips) ? 1 : TextureLevelCount(levels, flags);
+    if (levelCount == 0)
+        levelCount = FullMipCount(width, height);
+
+    std::uint32_t entries[kMaxSubresources * 5] = {};
+    for (std::uint32_t i = 0; data && i < layout.count; ++i)
+    {
+        const SubresourceEntry& entry = layout.entries[i];
+        std::uint32_t* words = entries + i * 5;
+        words[0] = std::uint32_t(entry.offset);
+        words[1] = std::uint32_t(entry.size);
+        words[2] = entry.rowPitch;
+        words[3] = entry.width;
+        words[4] = entry.height;
+    }
+    const std::uint32_t id = ombrel_gpu_create_texture(
+        width, height, format, levelCount, cube ? 1 : 0, kind, data, entries,
+        data ? layout.faces : 0, data ? layout.levelsPerFace : 0);
+    if (id == 0)
+    {
+        Logger::Print("CreateTexture2D failed.\n");
+        return nullptr;
+    }
+    sTexWeb* record = new sTexWeb;
+    record->id = id;
+    record->format = format;
+    record->width = width;
+    record->height = height;
+    return record;
+}
+
+TextureHandle DispWebGPU::CreateTexture(std::uint32_t width, std::uint32_t height,
+                                        PixelFormat format, std::uint32_t levels,
+                                        std::uint32_t flags, const void* data, std::size_t dataSize)
+{
+    sTexWeb* record =
+        AllocateTexture(SampledTexture, width, height, format, levels, flags, data, dataSize);
+    if (!record)
+    {
+        Logger::Error("CreateTexture failed.\n");
+        return TextureHandle{0};
+    }
+    record->shaderView = true;
+    return textures.Register(record);
+}
+
+TextureHandle DispWebGPU::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
+                                            PixelFormat format, std::uint32_t levels,
+                                            std::uint32_t flags)
+{
+    sTexWeb* record =
+        AllocateTexture(DepthTexture, width, height, format, levels, flags, nullptr, 0);
+    if (!record)
+    {
+        Logger::Error("CreateTexture failed.\n");
+        return TextureHandle{0};
+    }
+    record->depthView = true;
+    return textures.Register(record);
+}
+
+TextureHandle DispWebGPU::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
+                                             PixelFormat format, std::uint32_t levels,
+                                             std::uint32_t flags)
+{
+    sTexWeb* record =
+        AllocateTexture(RenderTexture, width, height, format, levels, flags, nullptr, 0);
+    if (!record)
+    {
+        Logger::Error("CreateTexture failed.\n");
+        return TextureHandle{0};
+    }
+    record->shaderView = true;
+    record->renderView = true;
+    return textures.Register(record);
+}
+
+void DispWebGPU::ReleaseTexture(TextureHandle handle)
+{
+    sTexWeb* record = static_cast<sTexWeb*>(textures.Unlink(handle));
+    if (!record)
+        return;
+    ombrel_gpu_release(record->id);
+    delete record;
+}
+
+void DispWebGPU::BindTexture(std::uint32_t slot, TextureHandle handle)
+{
+    const sTexWeb* record = FindTexture(handle);
+    ombrel_gpu_bind_texture(slot, record && record->shaderView ? record->id : 0);
+}
+
+sTexWeb* DispWebGPU::FindTexture(TextureHandle handle) const
+{
+    return static_cast<sTexWeb*>(textures.Find(handle));
+}
+
+Disp* CreateDisplayDevice()
+{
+    return new DispWebGPU;
+}
+
+void DrawFullscreenQuad()
+{
+    ombrel_gpu_draw(4, 0, TriangleStrip);
+}

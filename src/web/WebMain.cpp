@@ -1,0 +1,165 @@
+// The presentation in a browser: the page calls these from its frame callback. Playing runs the
+// program's own start-up, frames and shutdown; capturing runs ombrel-capture's fixed frame clock
+// and hands each frame to write back to the page, which reads it from the back buffer.
+#include "CaptureDevices.h"
+#include "FramePlan.h"
+#include "Logger.h"
+#include "Particles.h"
+#include "Program.h"
+#include "RandomUnit.h"
+#include "Spectrum.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C"
+{
+    std::uint32_t ombrel_audio_open(const char* path);
+    void ombrel_audio_samples(std::int16_t* out);
+    void ombrel_gpu_flush();
+}
+
+namespace
+{
+ProgramRun program;
+bool playing = false;
+
+struct CaptureRun
+{
+    PresentationRun run;
+    DecodedMusic music;
+    FrameClock clock;
+    std::vector<std::int64_t> frames;
+    std::size_t written = 0; // frames[written] is the next one to draw
+    std::int64_t next = 0;   // the next frame of the clock
+    int fps = 60;
+    float spectrum[kSpectrumSize] = {};
+    std::unique_ptr<SteppingFrameDevice> stepper;
+};
+CaptureRun* capture = nullptr;
+
+std::vector<double> ParseMoments(const char* text)
+{
+    std::vector<double> moments;
+    for (const char* p = text; p && *p;)
+    {
+        char* end = nullptr;
+        const double seconds = std::strtod(p, &end);
+        if (end == p)
+            break;
+        moments.push_back(seconds);
+        p = *end == ',' ? end + 1 : end;
+    }
+    return moments;
+}
+
+bool DecodedMusicOf(const char* path, DecodedMusic& music)
+{
+    const std::uint32_t frames = ombrel_audio_open(path);
+    if (frames == 0)
+        return false;
+    music.samples.resize(std::size_t(frames) * 2);
+    ombrel_audio_samples(music.samples.data());
+    return true;
+}
+} // namespace
+
+extern "C"
+{
+    // 0 when the presentation is playing; 1 after start-up failed (the log says why).
+    EMSCRIPTEN_KEEPALIVE int ombrel_start(int width, int height)
+    {
+        playing = StartProgram(program, {width, height, false, nullptr});
+        return playing ? 0 : 1;
+    }
+
+    // 1 while the presentation goes on, 0 once the music has ended.
+    EMSCRIPTEN_KEEPALIVE int ombrel_frame()
+    {
+        return playing && RunProgramFrame(program) ? 1 : 0;
+    }
+
+    EMSCRIPTEN_KEEPALIVE void ombrel_stop()
+    {
+        if (playing)
+            StopProgram(program);
+        playing = false;
+    }
+
+    // The position of the music being heard, in seconds, as the frames read it.
+    EMSCRIPTEN_KEEPALIVE double ombrel_position()
+    {
+        if (!playing)
+            return 0.0;
+        return BASS_ChannelBytes2Seconds(program.stream,
+                                         BASS_ChannelGetPosition(program.stream, BASS_POS_BYTE));
+    }
+
+    // Starts a capture of the moments in `at` (seconds, comma-separated), or else of every frame
+    // from..to, on a clock of fps; the number of frames it will write, 0 after a failure.
+    EMSCRIPTEN_KEEPALIVE int ombrel_capture_start(int width, int height, int fps, double from,
+                                                  double to, const char* at)
+    {
+        capture = new CaptureRun;
+        capture->fps = fps;
+        capture->frames = PlanFrames(from, to, ParseMoments(at), fps);
+        if (capture->frames.empty())
+            return 0;
+        Logger::Print("Starting application...\n");
+        if (!DecodedMusicOf("data/music.mp3", capture->music))
+        {
+            Logger::Error("Failed to open music file.");
+            return 0;
+        }
+        const DisplayMode mode{std::uint32_t(width), std::uint32_t(height), RGBA8, 60};
+        if (!StartDisplayAndData(capture->run, mode, false, nullptr))
+            return 0;
+        capture->stepper = std::make_unique<SteppingFrameDevice>(capture->run.frame);
+        return int(capture->frames.size());
+    }
+
+    // Runs the next frame of the clock: 1 when it was drawn for writing (the back buffer holds
+    // it), 0 when it was only stepped, -1 when every frame has been written.
+    EMSCRIPTEN_KEEPALIVE int ombrel_capture_next()
+    {
+        if (!capture || capture->written >= capture->frames.size())
+            return -1;
+        const std::int64_t frame = capture->next++;
+        const float musicTime = FrameTime(frame, capture->fps);
+        ComputeSpectrum(capture->music, MusicFrameAt(musicTime), capture->spectrum);
+        const float deltaTime = capture->clock.Advance(musicTime);
+        if (frame < capture->frames[capture->written])
+        {
+            RunFrame(capture->run.presentation, *capture->stepper, musicTime, deltaTime,
+                     SpectrumView(capture->spectrum), RandomUnit);
+            ombrel_gpu_flush();
+            return 0;
+        }
+        RenderFrame(capture->run.presentation, capture->run.frame, musicTime, deltaTime,
+                    SpectrumView(capture->spectrum));
+        ombrel_gpu_flush();
+        ++capture->written;
+        return 1;
+    }
+
+    EMSCRIPTEN_KEEPALIVE double ombrel_capture_time()
+    {
+        return capture ? capture->clock.previousTime : 0.0;
+    }
+
+    EMSCRIPTEN_KEEPALIVE void ombrel_capture_stop()
+    {
+        if (!capture)
+            return;
+        Logger::Print("Shutdown...\n");
+        ShutdownDisplayAndData(capture->run);
+        Logger::Print("Exit.\n");
+        delete capture;
+        capture = nullptr;
+    }
+}

@@ -1,0 +1,243 @@
+// The page around the program: it finds a WebGPU device, fetches the data with a progress bar,
+// decodes the music, and starts the presentation from a click (browsers give sound and
+// fullscreen only to a gesture). With ?at=S,S&size=WxH&fps=N it renders those moments on the
+// capture tool's fixed frame clock instead and hands the frames back as PNGs
+// (window.ombrelCapture); with ?from=S&to=S&bench=1 it renders every frame of that span for
+// timing only.
+'use strict';
+
+(function () {
+  const params = new URLSearchParams(location.search);
+  const captureMode = params.has('at') || params.has('bench');
+  const pageStart = performance.now();
+  const panel = {
+    progress: document.getElementById('progress'),
+    message: document.getElementById('message'),
+    start: document.getElementById('start'),
+  };
+  let program = null;
+
+  function setState(state) {
+    window.ombrelState = state;
+    document.body.dataset.state = state;
+  }
+  function say(text) {
+    panel.message.textContent = text;
+  }
+  function fail(text) {
+    setState('failed');
+    say(text);
+    console.error(text);
+    if (captureMode) window.ombrelCapture = { done: true, error: text, frames: [], frameMs: [] };
+  }
+
+  window.ombrelState = 'loading';
+  window.ombrelLog = function () {
+    try {
+      return new TextDecoder().decode(program.FS.readFile('log.txt'));
+    } catch (error) {
+      return '';
+    }
+  };
+  window.ombrelPosition = function () {
+    return program ? program._ombrel_position() : 0;
+  };
+  window.ombrelGpuErrors = [];
+
+  function size(text, fallback) {
+    const match = /^(\d+)x(\d+)$/.exec(text || '');
+    return match ? [Number(match[1]), Number(match[2])] : fallback;
+  }
+
+  async function gpuDevice() {
+    if (!navigator.gpu) return null;
+    const adapter = await navigator.gpu.requestAdapter();
+    if (!adapter) return null;
+    const features = adapter.features.has('texture-compression-bc') ? ['texture-compression-bc'] : [];
+    const device = await adapter.requestDevice({ requiredFeatures: features });
+    device.addEventListener('uncapturederror', (event) => {
+      window.ombrelGpuErrors.push(event.error.message);
+      console.error('WebGPU: ' + event.error.message);
+    });
+    return device;
+  }
+
+  // Every file of data/ into the program's file system, with the bar showing bytes so far.
+  async function fetchData(files) {
+    const total = files.reduce((sum, file) => sum + file.size, 0);
+    let done = 0;
+    const contents = {};
+    for (const file of files) {
+      const response = await fetch('data/' + encodeURIComponent(file.name));
+      if (!response.ok) throw new Error('data/' + file.name + ': ' + response.status);
+      const reader = response.body.getReader();
+      const parts = [];
+      let length = 0;
+      for (;;) {
+        const { done: end, value } = await reader.read();
+        if (end) break;
+        parts.push(value);
+        length += value.length;
+        done += value.length;
+        panel.progress.value = total ? done / total : 1;
+      }
+      const bytes = new Uint8Array(length);
+      let offset = 0;
+      for (const part of parts) {
+        bytes.set(part, offset);
+        offset += part.length;
+      }
+      contents[file.name] = bytes;
+    }
+    return contents;
+  }
+
+  function pngName(seconds) {
+    return 'at-' + seconds.toFixed(3).padStart(7, '0') + '.png';
+  }
+
+  async function encodePng(image) {
+    const pixels = new Uint8ClampedArray(image.pixels.buffer);
+    for (let i = 3; i < pixels.length; i += 4) pixels[i] = 255;
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    canvas.getContext('2d').putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
+    const bytes = new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer());
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  }
+
+  async function capture(device, loadMs) {
+    const [width, height] = size(params.get('size'), [1920, 1080]);
+    const fps = Number(params.get('fps') || 60);
+    const bench = params.has('bench');
+    const count = program.ccall('ombrel_capture_start', 'number',
+      ['number', 'number', 'number', 'number', 'number', 'string'],
+      [width, height, fps, Number(params.get('from') || 0), Number(params.get('to') || 150),
+       params.get('at') || '']);
+    if (!count) return fail('The capture could not start: ' + window.ombrelLog().trim().split('\n').pop());
+    setState('playing');
+    const frames = [];
+    const frameMs = [];
+    let stepped = 0;
+    const started = performance.now();
+    for (;;) {
+      const frameStart = performance.now();
+      const result = program._ombrel_capture_next();
+      if (result < 0) break;
+      if (result === 0) {
+        // Bounded work in flight while stepping, and the page stays responsive.
+        if (++stepped % 16 === 0) await device.queue.onSubmittedWorkDone();
+        continue;
+      }
+      await device.queue.onSubmittedWorkDone();
+      frameMs.push(performance.now() - frameStart);
+      if (!bench) {
+        const seconds = program._ombrel_capture_time();
+        const image = await program.readBackBuffer();
+        frames.push({ name: pngName(seconds), time: seconds, png: await encodePng(image) });
+      }
+      say('Frame ' + frameMs.length + ' of ' + count);
+    }
+    program._ombrel_capture_stop();
+    setState('ended');
+    window.ombrelCapture = { done: true, error: window.ombrelGpuErrors[0] || null, frames, frameMs,
+                             steppedFrames: stepped, seconds: (performance.now() - started) / 1000,
+                             loadMs };
+  }
+
+  function play(width, height) {
+    const canvas = document.getElementById('screen');
+    let running = true;
+    function fitCanvas() {
+      const scale = window.devicePixelRatio || 1;
+      canvas.width = Math.max(1, Math.round(canvas.clientWidth * scale));
+      canvas.height = Math.max(1, Math.round(canvas.clientHeight * scale));
+    }
+    function end() {
+      if (!running) return;
+      running = false;
+      program._ombrel_stop();
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      setState('ended');
+      say('The end. Reload the page to watch again.');
+      panel.start.hidden = true;
+    }
+    function frame() {
+      if (!running) return;
+      fitCanvas();
+      if (program._ombrel_frame() === 0) return end();
+      requestAnimationFrame(frame);
+    }
+    document.addEventListener('keydown', (event) => {
+      if (event.key === 'Escape') end();
+    });
+    fitCanvas();
+    if (program._ombrel_start(width, height) !== 0) {
+      running = false;
+      return fail(panel.message.textContent || 'The presentation could not start (see the console).');
+    }
+    setState('playing');
+    requestAnimationFrame(frame);
+  }
+
+  async function main() {
+    const device = await gpuDevice().catch(() => null);
+    if (!device) {
+      setState('no-webgpu');
+      panel.progress.hidden = true;
+      say('This browser has no WebGPU, which Ombrel draws with. Chrome or Edge 113 and later, ' +
+          'Firefox 141 and later on Windows, or Safari 26 have it.');
+      return;
+    }
+    const files = await (await fetch('data-files.json')).json();
+    const contents = await fetchData(files);
+    say('Decoding the music…');
+    // Capturing plays nothing, so it needs no gesture: an offline context decodes alike.
+    const audioContext = captureMode ? new OfflineAudioContext(2, 1, 44100)
+                                     : new AudioContext({ sampleRate: 44100, latencyHint: 'playback' });
+    const decodedAudio = {};
+    if (contents['music.mp3']) {
+      try {
+        decodedAudio['data/music.mp3'] = await audioContext.decodeAudioData(contents['music.mp3'].slice().buffer);
+      } catch (error) {
+        console.error('data/music.mp3: ' + error.message);
+      }
+    }
+    program = await createOmbrel({
+      gpuDevice: device,
+      canvas: captureMode ? null : document.getElementById('screen'),
+      audioContext: captureMode ? null : audioContext,
+      decodedAudio,
+      print: (line) => console.log(line),
+      printErr: (line) => console.warn(line),
+      onProgramError: (text, exitCode) => {
+        if (exitCode !== null) fail(text + ' (exit code ' + exitCode + ')');
+        else say(text);
+      },
+      onAbort: (what) => fail('The program stopped: ' + what),
+    });
+    program.FS.mkdir('data');
+    for (const name of Object.keys(contents)) program.FS.writeFile('data/' + name, contents[name]);
+    const loadMs = performance.now() - pageStart;
+    window.ombrelTimings = { loadMs };
+    panel.progress.hidden = true;
+    if (captureMode) return capture(device, loadMs);
+
+    const [width, height] = size(params.get('size'), [1920, 1080]);
+    setState('ready');
+    say('');
+    panel.start.hidden = false;
+    panel.start.addEventListener('click', () => {
+      document.documentElement.requestFullscreen?.().catch(() => {});
+      play(width, height);
+    }, { once: true });
+  }
+
+  const script = document.createElement('script');
+  script.src = 'ombrel.js';
+  script.onload = () => main().catch((error) => fail('Loading failed: ' + error.message));
+  script.onerror = () => fail('ombrel.js could not be loaded.');
+  document.head.appendChild(script);
+})();
