@@ -10,8 +10,12 @@ import { expectNoPageErrors, fail, runProgram, runTest } from './harness.mjs';
 
 const { values: span } = parseArgs({
     args: process.argv.slice(4),
-    options: { from: { type: 'string', default: '20' }, to: { type: 'string', default: '22' },
-               size: { type: 'string', default: '1280x720' }, fps: { type: 'string', default: '30' } },
+    options: {
+        from: { type: 'string', default: '20' },
+        to: { type: 'string', default: '22' },
+        size: { type: 'string', default: '1280x720' },
+        fps: { type: 'string', default: '30' },
+    },
 });
 
 await runTest('bench', 3600000, async ({ work, linuxBin, openPage, log }) => {

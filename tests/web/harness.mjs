@@ -51,7 +51,7 @@ export function runProgram(command, args, { cwd, env, timeoutMs = 600000 } = {})
             clearTimeout(timer);
             children.delete(child);
             reject(new TestFailure(error.code === 'ENOENT'
-                ? `no ${command} (the Linux build: cmake --preset linux && cmake --build --preset linux)`
+                ? `no ${command} (cmake --preset linux && cmake --build --preset linux)`
                 : `${command}: ${error.message}`));
         });
         child.on('close', (code, signal) => {
@@ -125,12 +125,14 @@ export async function runTest(name, timeoutMs, body) {
     mkdirSync(work, { recursive: true });
 
     const contexts = [];
+    const profiles = [];
     const consoleLines = [];
     let server = null;
     const stopAll = async () => {
         for (const child of children) killGroup(child);
         for (const context of contexts.splice(0)) await context.close().catch(() => {});
         server?.stop();
+        for (const profile of profiles) rmSync(profile, { recursive: true, force: true });
     };
     let stopping = false;
     for (const signal of ['SIGINT', 'SIGTERM']) {
@@ -148,10 +150,12 @@ export async function runTest(name, timeoutMs, body) {
     try {
         const { chromium } = loadPlaywright();
         server = await startServer(webDir);
-        // Each page gets a fresh browser profile of its own in the scratch folder.
+        // Each page gets a fresh browser profile of its own in the scratch folder (50 MB,
+        // removed at the end).
         const openPage = async (path, { webgpu = true, beforeLoad } = {}) => {
-            const profile = join(work, `profile-${contexts.length}`);
+            const profile = join(work, `profile-${profiles.length}`);
             rmSync(profile, { recursive: true, force: true });
+            profiles.push(profile);
             const context = await chromium.launchPersistentContext(profile, {
                 executablePath: process.env.OMBREL_CHROMIUM ?? '/usr/bin/chromium',
                 args: chromiumFlags({ webgpu }),

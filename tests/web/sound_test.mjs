@@ -51,8 +51,8 @@ await runTest('sound', 300000, async ({ openPage, log }) => {
     }
     const rate = sxy / sxx;
     const [t1, p1] = samples[n - 1];
-    log(`position ${p0.toFixed(3)} s to ${p1.toFixed(3)} s in ${((t1 - t0) / 1000).toFixed(3)} s of ` +
-        `wall time, ${n} samples: ${(rate * 100).toFixed(2)} % of real time`);
+    log(`position ${p0.toFixed(3)} s to ${p1.toFixed(3)} s in ${((t1 - t0) / 1000).toFixed(3)} s ` +
+        `of wall time, ${n} samples: ${(rate * 100).toFixed(2)} % of real time`);
     if (Math.abs(rate - 1) > tolerance) {
         fail(`the position advances at ${(rate * 100).toFixed(2)} % of real time, not within ` +
              `${tolerance * 100} % of it`);

@@ -2,7 +2,9 @@
 // log.txt as the native program on the same data, once addresses printed with %p are set aside.
 import { existsSync, mkdirSync, readFileSync, symlinkSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { expectNoPageErrors, fail, pageLog, runProgram, runTest, waitForState } from './harness.mjs';
+import {
+    expectNoPageErrors, fail, pageLog, runProgram, runTest, waitForState,
+} from './harness.mjs';
 
 const normalise = (text) =>
     text.replace(/\r/g, '').replace(/^data = [^,]*, /gm, 'data = ADDRESS, ').replace(/\n*$/, '\n');
@@ -20,9 +22,9 @@ async function nativeLog(linuxBin, work) {
         sleep 2
         xdotool windowfocus "$window" key Escape
         wait "$pid"`;
-    const run = await runProgram('xvfb-run', ['-a', '-s', '-screen 0 2560x1440x24', 'bash', '-c',
-                                              script, program],
-                                 { cwd: dir, env: { SDL_AUDIODRIVER: 'dummy' }, timeoutMs: 180000 });
+    const run = await runProgram(
+        'xvfb-run', ['-a', '-s', '-screen 0 2560x1440x24', 'bash', '-c', script, program],
+        { cwd: dir, env: { SDL_AUDIODRIVER: 'dummy' }, timeoutMs: 180000 });
     const log = existsSync(join(dir, 'log.txt')) ? readFileSync(join(dir, 'log.txt'), 'utf8') : '';
     if (run.code !== 0 || !log) {
         fail(`the native program ended with code ${run.code}:\n${run.stderr}${log}`);
