@@ -1,5 +1,5 @@
 // What the browser tests share: our server on build/web, headless Chromium through Playwright,
-// the page's state and results, and a run that always stops both, whatever happens.
+// the page's state and results, and a run that always stops browsers, server and programs.
 // A test is run from its scratch folder: node TEST.mjs WEB_DIR LINUX_BIN_DIR
 import { spawn } from 'node:child_process';
 import { existsSync, mkdirSync, rmSync } from 'node:fs';
@@ -219,9 +219,9 @@ export async function waitForState(page, states, timeoutMs) {
         if (state === 'failed' || state === 'no-webgpu' || Date.now() > end) break;
         await page.waitForTimeout(100);
     }
-    const log = await pageLog(page);
+    const log = (await pageLog(page)).trimEnd().split('\n').slice(-20).join('\n');
     fail(`the page is '${state}', expected ${wanted.map((s) => `'${s}'`).join(' or ')}` +
-         (log ? `; its log:\n${log}` : ''));
+         (log ? `; the end of its log:\n${log}` : ''));
 }
 
 // The program's log.txt as the page keeps it ('' when it has none yet).
