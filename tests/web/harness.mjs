@@ -20,11 +20,14 @@ function loadPlaywright() {
 
 // SwiftShader's WebGPU (a fallback adapter) and sound without a gesture from a real user, in
 // Playwright's headless mode. With webgpu false the browser has navigator.gpu but no adapter, as
-// Chromium on Linux has by default.
-export function chromiumFlags({ webgpu = true } = {}) {
+// Chromium on Linux has by default. Screenshots show a WebGPU canvas only where the compositor
+// runs on Vulkan too (SwiftShader's), else the canvas composites as empty.
+export function chromiumFlags({ webgpu = true, compositor = false } = {}) {
     return [
         '--no-sandbox', '--enable-unsafe-swiftshader',
         ...(webgpu ? ['--enable-unsafe-webgpu'] : []),
+        ...(compositor ? ['--use-angle=swiftshader', '--ignore-gpu-blocklist', '--enable-gpu',
+                          '--enable-features=Vulkan', '--use-vulkan=swiftshader'] : []),
         '--autoplay-policy=no-user-gesture-required',
         '--disable-background-networking', '--disable-component-update', '--disable-sync',
         '--no-first-run', '--disable-quic',
@@ -152,14 +155,15 @@ export async function runTest(name, timeoutMs, body) {
         server = await startServer(webDir);
         // Each page gets a fresh browser profile of its own in the scratch folder (50 MB,
         // removed at the end).
-        const openPage = async (path, { webgpu = true, beforeLoad } = {}) => {
+        const openPage = async (path, { webgpu = true, compositor = false, beforeLoad,
+                                        viewport = { width: 1280, height: 720 } } = {}) => {
             const profile = join(work, `profile-${profiles.length}`);
             rmSync(profile, { recursive: true, force: true });
             profiles.push(profile);
             const context = await chromium.launchPersistentContext(profile, {
                 executablePath: process.env.OMBREL_CHROMIUM ?? '/usr/bin/chromium',
-                args: chromiumFlags({ webgpu }),
-                viewport: { width: 1280, height: 720 },
+                args: chromiumFlags({ webgpu, compositor }),
+                viewport,
             });
             contexts.push(context);
             const page = context.pages()[0] ?? (await context.newPage());
@@ -222,6 +226,32 @@ export async function waitForState(page, states, timeoutMs) {
     const log = (await pageLog(page)).trimEnd().split('\n').slice(-20).join('\n');
     fail(`the page is '${state}', expected ${wanted.map((s) => `'${s}'`).join(' or ')}` +
          (log ? `; the end of its log:\n${log}` : ''));
+}
+
+// The mean of each row of a screenshot (0..255 over R, G and B), decoded by the browser itself.
+export async function screenshotRowMeans(page, path) {
+    const shot = await page.screenshot({ path });
+    const tab = await page.context().newPage();
+    try {
+        return await tab.evaluate(async (base64) => {
+            const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+            const image = await createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+            const canvas = new OffscreenCanvas(image.width, image.height);
+            const context = canvas.getContext('2d');
+            context.drawImage(image, 0, 0);
+            const pixels = context.getImageData(0, 0, image.width, image.height).data;
+            const means = [];
+            for (let y = 0; y < image.height; ++y) {
+                let sum = 0;
+                for (let i = y * image.width * 4; i < (y + 1) * image.width * 4; i += 4)
+                    sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+                means.push(sum / (3 * image.width));
+            }
+            return means;
+        }, shot.toString('base64'));
+    } finally {
+        await tab.close();
+    }
 }
 
 // The program's log.txt as the page keeps it ('' when it has none yet).

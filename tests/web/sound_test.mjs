@@ -1,12 +1,16 @@
 // After the start gesture the music position that the program reads advances at real time
-// (the page's own clock) within 2 %, and never goes back.
-import { expectNoPageErrors, fail, runTest, waitForState } from './harness.mjs';
+// (the page's own clock) within 2 %, and never goes back; and the picture fills the canvas
+// upright, fitted with black bars where the shapes differ.
+import { join } from 'node:path';
+import { expectNoPageErrors, fail, runTest, screenshotRowMeans, waitForState } from './harness.mjs';
 
 const spanMs = 5000;
 const tolerance = 0.02;
 
-await runTest('sound', 300000, async ({ openPage, log }) => {
-    const page = await openPage('index.html');
+await runTest('sound', 300000, async ({ openPage, log, work }) => {
+    // A 4:3 canvas for a 16:9 picture: 960x540 in the middle, bars of 90 rows above and below.
+    const page = await openPage('index.html?size=640x360', { compositor: true,
+                                                             viewport: { width: 960, height: 720 } });
     await waitForState(page, 'ready', 180000);
     await page.click('#start');
     await waitForState(page, 'playing', 30000);
@@ -57,4 +61,15 @@ await runTest('sound', 300000, async ({ openPage, log }) => {
         fail(`the position advances at ${(rate * 100).toFixed(2)} % of real time, not within ` +
              `${tolerance * 100} % of it`);
     }
+
+    // Some 5 s in, the grid lies below the dark sky: the lower part of the picture is brighter.
+    const rows = await screenshotRowMeans(page, join(work, 'playing.png'));
+    const mean = (from, to) => rows.slice(from, to).reduce((a, b) => a + b, 0) / (to - from);
+    const bars = Math.max(mean(0, 85), mean(635, 720));
+    const top = mean(95, 275);
+    const bottom = mean(455, 625);
+    log(`screenshot: bars ${bars.toFixed(2)}, picture top ${top.toFixed(1)}, bottom ` +
+        `${bottom.toFixed(1)} (row means, 0..255; playing.png)`);
+    if (bars > 1) fail(`the bars above and below the picture are not black (${bars.toFixed(2)})`);
+    if (!(bottom > top + 5)) fail('the picture is missing or upside down (see playing.png)');
 });
