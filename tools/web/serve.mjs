@@ -1,11 +1,12 @@
-// Serves one folder (the browser build, build/web) on 127.0.0.1: files only, no listings.
+// Serves the browser build's page and data/ from its folder (build/web) on 127.0.0.1: files
+// only, no listings.
 // Usage: node serve.mjs [--port N] [--with-parent] DIR   (port 0 or none: a free one)
 // Prints the address once listening, on a line of its own: http://127.0.0.1:PORT/
 // --with-parent ends the server when the process that started it ends (a killed test).
 import { createReadStream } from 'node:fs';
 import { realpath, stat } from 'node:fs/promises';
 import { createServer } from 'node:http';
-import { extname, join, resolve, sep } from 'node:path';
+import { extname, join, posix, resolve, sep } from 'node:path';
 
 const usage = 'usage: serve.mjs [--port N] [--with-parent] DIR';
 const types = {
@@ -53,15 +54,20 @@ function fail(message) {
     process.exit(2);
 }
 
-// The file a URL path names inside root, or null: no escaping root through '..' or a link.
+// The page's own files; build/web is also CMake's build folder, whose other files stay private.
+const pageFiles = new Set(['/', '/index.html', '/page.js', '/ombrel.js', '/ombrel.wasm',
+                           '/data-files.json']);
+
+// The file a URL path names inside root, or null: only the page and data/, and no escaping root
+// through '..' or a link.
 async function fileFor(root, urlPath) {
     let path;
     try {
-        path = decodeURIComponent(urlPath);
+        path = posix.normalize(decodeURIComponent(urlPath));
     } catch {
         return null;
     }
-    if (path.includes('\0')) return null;
+    if (path.includes('\0') || !(pageFiles.has(path) || path.startsWith('/data/'))) return null;
     if (path.endsWith('/')) path += 'index.html';
     try {
         const real = await realpath(join(root, path));
