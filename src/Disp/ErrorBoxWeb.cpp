@@ -7,19 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The page shows the text; with an exit code, the program has ended after the last text shown.
 EM_JS(void, ShowPageError, (const char* text, unsigned int exitCode, int ending), {
     if (Module['onProgramError'])
-        Module['onProgramError'](UTF8ToString(text), ending ? exitCode : null);
+        Module['onProgramError'](text ? UTF8ToString(text) : null, ending ? exitCode : null);
 });
-
-namespace
-{
-char lastBox[2048] = {};
-} // namespace
 
 void ShowErrorBox(const char* text, BoxOwner)
 {
-    std::snprintf(lastBox, sizeof lastBox, "%s", text);
     std::fprintf(stderr, "ERROR: %s\n", text);
     ShowPageError(text, 0, 0);
 }
@@ -31,6 +26,6 @@ void WriteDebuggerLine(const char* text)
 
 void EndProcess(unsigned int exitCode)
 {
-    ShowPageError(lastBox, exitCode, 1);
+    ShowPageError(nullptr, exitCode, 1);
     std::abort();
 }

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <string>
 
 extern "C"
 {
@@ -17,11 +16,8 @@ extern "C"
     int ombrel_audio_init();
     void ombrel_audio_free();
     void ombrel_audio_start();
-    // Sample frames of the file the page decoded under that path; 0 when it has none.
-    std::uint32_t ombrel_audio_open(const char* path);
-    // Writes the decoded music as 16-bit interleaved stereo.
-    void ombrel_audio_samples(std::int16_t* out);
     void ombrel_audio_close();
+    // Plays the music DecodeMp3File handed over last.
     void ombrel_audio_play(int restart);
     // Seconds of music heard so far: the context's time since play less its output latency.
     double ombrel_audio_heard_seconds();
@@ -106,14 +102,9 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         std::fprintf(stderr, "BASS_StreamCreateFile: one whole file by name, after BASS_Init\n");
         return 0;
     }
-    std::string path = static_cast<const char*>(file);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    const std::uint32_t frames = ombrel_audio_open(path.c_str());
-    if (frames == 0)
-        return 0;
     auto stream = std::make_unique<Stream>();
-    stream->music.samples.resize(std::size_t(frames) * 2);
-    ombrel_audio_samples(stream->music.samples.data());
+    if (!DecodeMp3File(static_cast<const char*>(file), stream->music))
+        return 0;
     if (++player.lastHandle == 0)
         ++player.lastHandle;
     stream->handle = player.lastHandle;

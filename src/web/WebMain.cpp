@@ -12,17 +12,10 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
-extern "C"
-{
-    std::uint32_t ombrel_audio_open(const char* path);
-    void ombrel_audio_samples(std::int16_t* out);
-    void ombrel_gpu_flush();
-}
+extern "C" void ombrel_gpu_flush();
 
 namespace
 {
@@ -56,16 +49,6 @@ std::vector<double> ParseMoments(const char* text)
         p = *end == ',' ? end + 1 : end;
     }
     return moments;
-}
-
-bool DecodedMusicOf(const char* path, DecodedMusic& music)
-{
-    const std::uint32_t frames = ombrel_audio_open(path);
-    if (frames == 0)
-        return false;
-    music.samples.resize(std::size_t(frames) * 2);
-    ombrel_audio_samples(music.samples.data());
-    return true;
 }
 } // namespace
 
@@ -111,7 +94,7 @@ extern "C"
         if (capture->frames.empty())
             return 0;
         Logger::Print("Starting application...\n");
-        if (!DecodedMusicOf("data/music.mp3", capture->music))
+        if (!DecodeMp3File("data/music.mp3", capture->music))
         {
             Logger::Error("Failed to open music file.");
             return 0;

@@ -6,25 +6,21 @@
 var LibraryOmbrelAudio = {
   $OA: { buffer: null, source: null, startTime: 0 },
 
-  ombrel_audio_init__deps: ['$OA'],
   ombrel_audio_init: function() {
     return Module['audioContext'] ? 1 : 0;
   },
 
-  ombrel_audio_free__deps: ['$OA'],
   ombrel_audio_free: function() {
     if (OA.source) OA.source.stop();
     OA.source = null;
     OA.buffer = null;
   },
 
-  ombrel_audio_start__deps: ['$OA'],
   ombrel_audio_start: function() {
     Module['audioContext'].resume();
   },
 
   // The music is refused rather than resampled when the browser decoded it at another rate.
-  ombrel_audio_open__deps: ['$OA'],
   ombrel_audio_open: function(path) {
     var decoded = Module['decodedAudio'] || {};
     var buffer = decoded[UTF8ToString(path)];
@@ -34,7 +30,6 @@ var LibraryOmbrelAudio = {
   },
 
   // 16-bit stereo as the native decoder gives it: rounded, clipped, mono on both channels.
-  ombrel_audio_samples__deps: ['$OA'],
   ombrel_audio_samples: function(out) {
     var left = OA.buffer.getChannelData(0);
     var right = OA.buffer.numberOfChannels > 1 ? OA.buffer.getChannelData(1) : left;
@@ -45,13 +40,11 @@ var LibraryOmbrelAudio = {
     }
   },
 
-  ombrel_audio_close__deps: ['$OA'],
   ombrel_audio_close: function() {
     if (OA.source) OA.source.stop();
     OA.source = null;
   },
 
-  ombrel_audio_play__deps: ['$OA'],
   ombrel_audio_play: function(restart) {
     var context = Module['audioContext'];
     if (OA.source && !restart) return;
@@ -64,7 +57,6 @@ var LibraryOmbrelAudio = {
   },
 
   // Counts on past the end of the music, as the position of a stream that has finished does.
-  ombrel_audio_heard_seconds__deps: ['$OA'],
   ombrel_audio_heard_seconds: function() {
     var context = Module['audioContext'];
     if (!OA.source || !context) return 0;
@@ -72,4 +64,5 @@ var LibraryOmbrelAudio = {
   },
 };
 
+autoAddDeps(LibraryOmbrelAudio, '$OA');
 mergeInto(LibraryManager.library, LibraryOmbrelAudio);

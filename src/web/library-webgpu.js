@@ -341,8 +341,8 @@ var LibraryOmbrelWebGpu = {
     },
   },
 
-  // The device the page obtained; false without one. canvas null: nothing is presented.
-  ombrel_gpu_init__deps: ['$OG'],
+  // The back buffer's id on the device the page obtained, 0 without one; with no canvas (capture)
+  // nothing is presented.
   ombrel_gpu_init: function(width, height, format) {
     var device = Module['gpuDevice'];
     if (!device) return 0;
@@ -373,9 +373,7 @@ var LibraryOmbrelWebGpu = {
       OG.canvasFormat = navigator.gpu.getPreferredCanvasFormat();
       OG.canvasContext.configure({ device: device, format: OG.canvasFormat, alphaMode: 'opaque' });
     }
-    var wanted = OG.formats[format];
-    if (wanted !== 'rgba8unorm' && wanted !== 'rgb10a2unorm' && wanted !== 'rgba16float') return -1;
-    var record = OG.createTexture(width, height, wanted, 1, 1,
+    var record = OG.createTexture(width, height, OG.formats[format], 1, 1,
       GPUTextureUsage.RENDER_ATTACHMENT | GPUTextureUsage.TEXTURE_BINDING | GPUTextureUsage.COPY_SRC,
       '2d');
     OG.backBuffer = OG.add(record);
@@ -383,7 +381,6 @@ var LibraryOmbrelWebGpu = {
   },
 
   // Releases the device's own objects; the number of the caller's still alive.
-  ombrel_gpu_shutdown__deps: ['$OG'],
   ombrel_gpu_shutdown: function() {
     OG.endPass();
     OG.device.queue.submit([OG.encoder.finish()]);
@@ -399,7 +396,6 @@ var LibraryOmbrelWebGpu = {
     return alive;
   },
 
-  ombrel_gpu_release__deps: ['$OG'],
   ombrel_gpu_release: function(id) {
     var record = OG.get(id);
     if (!record) return;
@@ -417,7 +413,6 @@ var LibraryOmbrelWebGpu = {
       if (OG.textureSlots[slot] === id) OG.textureSlots[slot] = 0;
   },
 
-  ombrel_gpu_set_viewport__deps: ['$OG'],
   ombrel_gpu_set_viewport: function(x, y, width, height) {
     OG.viewport = { x: x, y: y, width: width, height: height };
     if (OG.pass) {
@@ -427,7 +422,6 @@ var LibraryOmbrelWebGpu = {
   },
 
   // Binds and clears the targets; textures that become targets leave the pixel slots first.
-  ombrel_gpu_set_render_target__deps: ['$OG'],
   ombrel_gpu_set_render_target: function(color, depth) {
     OG.endPass();
     for (var slot = 0; slot < OG.textureSlots.length; ++slot)
@@ -439,7 +433,6 @@ var LibraryOmbrelWebGpu = {
 
   // kind: 0 sampled, 1 render target (sampled too), 2 depth target. Entries: faces × levels of
   // {offset, size, rowPitch, width, height} into data. 0 when WebGPU has no such format.
-  ombrel_gpu_create_texture__deps: ['$OG'],
   ombrel_gpu_create_texture: function(width, height, format, levels, cube, kind, data, entries,
                                       faces, levelsPerFace) {
     var gpuFormat = OG.formats[format];
@@ -475,14 +468,12 @@ var LibraryOmbrelWebGpu = {
     return OG.add(record);
   },
 
-  ombrel_gpu_bind_texture__deps: ['$OG'],
   ombrel_gpu_bind_texture: function(slot, id) {
     OG.textureSlots[slot] = id;
   },
 
   // usage: 0 vertex, 1 index, 2 storage. The bytes are copied; the buffer never changes again
   // from the CPU.
-  ombrel_gpu_create_buffer__deps: ['$OG'],
   ombrel_gpu_create_buffer: function(usage, data, size) {
     var flags = [GPUBufferUsage.VERTEX, GPUBufferUsage.INDEX, GPUBufferUsage.STORAGE][usage];
     var buffer;
@@ -497,12 +488,10 @@ var LibraryOmbrelWebGpu = {
     return OG.add({ buffer: buffer, size: size });
   },
 
-  ombrel_gpu_create_uniform__deps: ['$OG'],
   ombrel_gpu_create_uniform: function(size) {
     return OG.add({ size: size, bytes: new Uint8Array(size), offset: 0, epoch: 0 });
   },
 
-  ombrel_gpu_write_uniform__deps: ['$OG'],
   ombrel_gpu_write_uniform: function(id, data) {
     var block = OG.get(id);
     if (!block) return;
@@ -510,19 +499,16 @@ var LibraryOmbrelWebGpu = {
     block.epoch = 0;
   },
 
-  ombrel_gpu_bind_uniform__deps: ['$OG'],
   ombrel_gpu_bind_uniform: function(slot, id) {
     OG.uniformSlots[slot] = id;
   },
 
-  ombrel_gpu_bind_storage__deps: ['$OG'],
   ombrel_gpu_bind_storage: function(binding, id) {
     OG.storageSlots[binding] = id;
   },
 
   // stage: 0 vertex, 1 pixel, 2 compute. Returns the program's id; its inputs come from
   // ombrel_gpu_program_inputs.
-  ombrel_gpu_create_program__deps: ['$OG'],
   ombrel_gpu_create_program: function(stage, text) {
     var code = UTF8ToString(text);
     if (code.length === 0) return 0;
@@ -539,36 +525,30 @@ var LibraryOmbrelWebGpu = {
   },
 
   // One more than the highest vertex input location the program reads; 0 for none.
-  ombrel_gpu_program_inputs__deps: ['$OG'],
   ombrel_gpu_program_inputs: function(id) {
     var program = OG.get(id);
     if (!program) return 0;
     return program.inputs.reduce(function(most, l) { return Math.max(most, l + 1); }, 0);
   },
 
-  ombrel_gpu_use_programs__deps: ['$OG'],
   ombrel_gpu_use_programs: function(vertex, pixel) {
     if (vertex) OG.programs.vertex = vertex;
     if (pixel) OG.programs.pixel = pixel;
   },
 
-  ombrel_gpu_set_input_layout__deps: ['$OG'],
   ombrel_gpu_set_input_layout: function(components, count) {
     OG.inputLayout = Array.from(HEAPU32.subarray(components >> 2, (components >> 2) + count));
   },
 
-  ombrel_gpu_set_vertex_buffer__deps: ['$OG'],
   ombrel_gpu_set_vertex_buffer: function(id, stride) {
     OG.vertexBuffer = { id: id, stride: stride };
   },
 
-  ombrel_gpu_set_index_buffer__deps: ['$OG'],
   ombrel_gpu_set_index_buffer: function(id) {
     OG.indexBuffer = id;
   },
 
   // topology: 0 triangle list, 1 triangle strip, 2 points.
-  ombrel_gpu_draw__deps: ['$OG'],
   ombrel_gpu_draw: function(count, start, topology) {
     var vs = OG.get(OG.programs.vertex);
     var vertices = vs && vs.inputs.length > 0 ? OG.get(OG.vertexBuffer.id) : null;
@@ -578,7 +558,6 @@ var LibraryOmbrelWebGpu = {
     OG.pass.draw(count, 1, start, 0);
   },
 
-  ombrel_gpu_draw_indexed__deps: ['$OG'],
   ombrel_gpu_draw_indexed: function(count) {
     var vertices = OG.get(OG.vertexBuffer.id);
     var indices = OG.get(OG.indexBuffer);
@@ -589,7 +568,6 @@ var LibraryOmbrelWebGpu = {
     OG.pass.drawIndexed(count, 1, 0, 0, 0);
   },
 
-  ombrel_gpu_dispatch__deps: ['$OG'],
   ombrel_gpu_dispatch: function(program, groups) {
     var cs = OG.get(program);
     if (!cs) return;
@@ -609,7 +587,6 @@ var LibraryOmbrelWebGpu = {
   },
 
   // Submits the frame and shows the back buffer where the page has a canvas.
-  ombrel_gpu_present__deps: ['$OG'],
   ombrel_gpu_present: function() {
     OG.endPass();
     var backBuffer = OG.get(OG.backBuffer);
@@ -617,10 +594,10 @@ var LibraryOmbrelWebGpu = {
     OG.submit();
   },
 
-  ombrel_gpu_flush__deps: ['$OG'],
   ombrel_gpu_flush: function() {
     OG.submit();
   },
 };
 
+autoAddDeps(LibraryOmbrelWebGpu, '$OG');
 mergeInto(LibraryManager.library, LibraryOmbrelWebGpu);

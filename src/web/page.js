@@ -213,8 +213,8 @@
       print: (line) => console.log(line),
       printErr: (line) => console.warn(line),
       onProgramError: (text, exitCode) => {
-        if (exitCode !== null) fail(text + ' (exit code ' + exitCode + ')');
-        else say(text);
+        if (exitCode === null) say(text);
+        else fail(panel.message.textContent + ' (exit code ' + exitCode + ')');
       },
       onAbort: (what) => fail('The program stopped: ' + what),
     });

@@ -22,19 +22,14 @@ bool DispWebGPU::Init(const DisplayMode& mode, bool /*fullscreen*/, WindowHandle
         Logger::Print("ERROR: CreateSwapChain() failed.\n");
         return false;
     }
-    const int id = ombrel_gpu_init(mode.width, mode.height, mode.format);
+    const std::uint32_t id = ombrel_gpu_init(mode.width, mode.height, mode.format);
     if (id == 0)
     {
         Logger::Print("ERROR: D3D11CreateDevice() failed.\n");
         return false;
     }
-    if (id < 0)
-    {
-        Logger::Print("ERROR: CreateSwapChain() failed.\n");
-        return false;
-    }
     sTexWeb* record = new sTexWeb;
-    record->id = std::uint32_t(id);
+    record->id = id;
     record->format = mode.format;
     record->width = mode.width;
     record->height = mode.height;
@@ -128,6 +123,9 @@ sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, st
     record->format = format;
     record->width = width;
     record->height = height;
+    record->shaderView = !depth; // a render target is sampled too
+    record->renderView = render;
+    record->depthView = depth;
     return record;
 }
 
@@ -135,45 +133,33 @@ TextureHandle DispWebGPU::CreateTexture(std::uint32_t width, std::uint32_t heigh
                                         PixelFormat format, std::uint32_t levels,
                                         std::uint32_t flags, const void* data, std::size_t dataSize)
 {
-    sTexWeb* record =
-        AllocateTexture(SampledTexture, width, height, format, levels, flags, data, dataSize);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    record->shaderView = true;
-    return textures.Register(record);
+    return Register(
+        AllocateTexture(SampledTexture, width, height, format, levels, flags, data, dataSize));
 }
 
 TextureHandle DispWebGPU::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
                                             PixelFormat format, std::uint32_t levels,
                                             std::uint32_t flags)
 {
-    sTexWeb* record =
-        AllocateTexture(DepthTexture, width, height, format, levels, flags, nullptr, 0);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    record->depthView = true;
-    return textures.Register(record);
+    return Register(
+        AllocateTexture(DepthTexture, width, height, format, levels, flags, nullptr, 0));
 }
 
 TextureHandle DispWebGPU::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
                                              PixelFormat format, std::uint32_t levels,
                                              std::uint32_t flags)
 {
-    sTexWeb* record =
-        AllocateTexture(RenderTexture, width, height, format, levels, flags, nullptr, 0);
+    return Register(
+        AllocateTexture(RenderTexture, width, height, format, levels, flags, nullptr, 0));
+}
+
+TextureHandle DispWebGPU::Register(sTexWeb* record)
+{
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");
         return TextureHandle{0};
     }
-    record->shaderView = true;
-    record->renderView = true;
     return textures.Register(record);
 }
 

@@ -46,6 +46,8 @@ class DispWebGPU final : public Disp
     sTexWeb* AllocateTexture(std::uint32_t kind, std::uint32_t width, std::uint32_t height,
                              PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                              const void* data, std::size_t dataSize);
+    // Registers a new record; a null one is reported as a failed creation.
+    TextureHandle Register(sTexWeb* record);
     sTexWeb* FindTexture(TextureHandle handle) const;
 
     TextureHandle backBuffer{0xFFFFFFFF};

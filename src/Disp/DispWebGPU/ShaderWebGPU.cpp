@@ -35,19 +35,25 @@ class ShaderWebGPU final : public Shader
     void Bind() override
     {
         // A set without a layout keeps the one bound before it, as Direct3D's input assembler does.
-        if (inputLayout)
-        {
-            std::uint32_t components[16] = {};
-            for (std::uint32_t i = 0; i < inputLayout->count && i < 16; ++i)
-                components[i] = inputLayout->elements[i].components;
-            ombrel_gpu_set_input_layout(components, inputLayout->count);
-        }
+        if (layoutCount != 0)
+            ombrel_gpu_set_input_layout(components, layoutCount);
         ombrel_gpu_use_programs(vertexShader, pixelShader);
+    }
+
+    void SetLayout(const InputLayoutDesc& layout)
+    {
+        layoutCount = layout.count < kMaxElements ? layout.count : kMaxElements;
+        for (std::uint32_t i = 0; i < layoutCount; ++i)
+            components[i] = layout.elements[i].components;
     }
 
     std::uint32_t vertexShader = 0;
     std::uint32_t pixelShader = 0;
-    const InputLayoutDesc* inputLayout = nullptr;
+
+  private:
+    static constexpr std::uint32_t kMaxElements = 16;
+    std::uint32_t components[kMaxElements] = {}; // 32-bit floats of each element
+    std::uint32_t layoutCount = 0;
 };
 } // namespace
 
@@ -77,7 +83,7 @@ Shader* CreateShaderSet(const ShaderSetSource& source)
             delete set;
             return nullptr;
         }
-        set->inputLayout = source.layout;
+        set->SetLayout(*source.layout);
     }
     return set;
 }

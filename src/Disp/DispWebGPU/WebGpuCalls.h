@@ -31,8 +31,8 @@ constexpr std::uint32_t kStorageWriteBinding = 20;
 
 extern "C"
 {
-    // The back buffer's id, 0 without a device, -1 for a format a back buffer cannot have.
-    int ombrel_gpu_init(std::uint32_t width, std::uint32_t height, std::uint32_t format);
+    // The back buffer's id (RGBA8, RGB10A2 or RGBA16F), 0 without a device.
+    std::uint32_t ombrel_gpu_init(std::uint32_t width, std::uint32_t height, std::uint32_t format);
     int ombrel_gpu_shutdown();
     void ombrel_gpu_release(std::uint32_t id);
     void ombrel_gpu_set_viewport(float x, float y, float width, float height);
