@@ -161,8 +161,18 @@ bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh)
             Logger::Print("Mesh has invalid format.\n");
             return false;
         }
-        if (!cursor.ReadBytes(&mesh.indices[std::size_t{3} * face], 6))
+        std::uint16_t* corner = &mesh.indices[std::size_t{3} * face];
+        if (!cursor.ReadBytes(corner, 6))
             return false;
+        // Direct3D reads zeros past a vertex buffer; OpenGL and WebGPU promise nothing there.
+        for (int i = 0; i < 3; ++i)
+            if (corner[i] >= mesh.vertexCount)
+            {
+                Logger::Print("Mesh index %u is past its %u vertices.\n",
+                              static_cast<unsigned>(corner[i]),
+                              static_cast<unsigned>(mesh.vertexCount));
+                return false;
+            }
     }
 
     if (mesh.boneCount != 0)

@@ -40,16 +40,24 @@ class TouchingGeometry : public Geometry
     bool CreateVertexBuffer(const void* data, std::uint32_t stride, std::uint32_t count) override
     {
         TouchBytes(data, std::size_t{stride} * count);
+        vertexCount = count;
         return true;
     }
+    // A GPU would read outside the vertex buffer for an index past it: a finding.
     bool CreateIndexBuffer(const std::uint16_t* data, std::uint32_t count) override
     {
         TouchBytes(data, std::size_t{2} * count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            if (data[i] >= vertexCount)
+                __builtin_trap();
         return true;
     }
     void BindVertexBuffer() override {}
     void BindIndexBuffer() override {}
     void Draw() override {}
+
+  private:
+    std::uint32_t vertexCount = 0;
 };
 } // namespace
 

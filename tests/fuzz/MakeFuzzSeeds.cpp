@@ -80,6 +80,9 @@ int main(int argc, char** argv)
         seeds.push_back(SceneImage(tree, {planar, texOnly, bare}));
         seeds.push_back(SceneImage(NodeSpec{"lonely"}));
         seeds.push_back(SceneImage(NodeSpec{"", {}, {0}, {}}, {DistinctMesh(5, 3)}));
+        MeshShape pastTheVertices = DistinctMesh(4, 2);
+        pastTheVertices.faces[1].index[1] = 4;
+        seeds.push_back(SceneImage(NodeSpec{"", {}, {0}, {}}, {pastTheVertices}));
     }
     else
     {

@@ -208,11 +208,13 @@ TEST_F(SceneFileTest, BonesAreReportedOnlyAfterTheFaces)
     {
         const char* what;
         std::uint16_t secondFaceCorners;
+        std::uint16_t secondFaceLastIndex;
         LogLine report;
     };
     const Case cases[] = {
-        {"good faces", 3, Printed("Bones not supported.\n")},
-        {"a bad face", 4, Printed("Mesh has invalid format.\n")},
+        {"good faces", 3, 2, Printed("Bones not supported.\n")},
+        {"a bad face", 4, 2, Printed("Mesh has invalid format.\n")},
+        {"an index past the vertices", 3, 3, Printed("Mesh index 3 is past its 3 vertices.\n")},
     };
     for (const Case& c : cases)
     {
@@ -221,6 +223,7 @@ TEST_F(SceneFileTest, BonesAreReportedOnlyAfterTheFaces)
         MeshShape shape = DistinctMesh(3, 3);
         shape.boneCount = 2;
         shape.faces[1].corners = c.secondFaceCorners;
+        shape.faces[1].index[2] = c.secondFaceLastIndex;
         ByteWriter w;
         WriteMesh(w, shape);
         ByteCursor cursor(w.bytes);
@@ -228,7 +231,7 @@ TEST_F(SceneFileTest, BonesAreReportedOnlyAfterTheFaces)
         EXPECT_FALSE(ReadMesh(cursor, mesh));
         EXPECT_EQ(g_log.back(), c.report);
         EXPECT_EQ(FailureLines().size(), 1u);
-        if (c.secondFaceCorners == 3)
+        if (c.report == Printed("Bones not supported.\n"))
         {
             EXPECT_EQ(cursor.Offset(), w.bytes.size()); // every face was read first
         }
