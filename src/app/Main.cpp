@@ -17,7 +17,7 @@ int RunPresentation()
         return 1;
     for (;;)
     {
-        PumpOneMessage(program.window);
+        PumpMessages(program.window);
         HideCursorOverWindow();
         if (QuitRequested || !RunProgramFrame(program))
             break;

@@ -24,8 +24,8 @@ WindowPlacement PlaceMainWindow(int width, int height, bool fullscreen, int oute
 // Null on failure; logs nothing (the display's Init reports a null window).
 WindowHandle CreateMainWindow(int width, int height, bool fullscreen);
 
-// Handles at most one pending message of the main window.
-void PumpOneMessage(WindowHandle window);
+// Handles the main window's pending input: one message on Windows, every pending event on Linux.
+void PumpMessages(WindowHandle window);
 
 void HideCursorOverWindow();
 void ShowCursorAgain();

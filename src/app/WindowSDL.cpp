@@ -5,12 +5,34 @@
 
 #include <SDL.h>
 
+#include <csignal>
+
 bool QuitRequested = false;
+
+namespace
+{
+volatile std::sig_atomic_t hangUpReceived = 0;
+
+void OnHangUp(int)
+{
+    hangUpReceived = 1;
+}
+} // namespace
 
 WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
+    // SDL turns SIGINT and SIGTERM into a quit event; a closed terminal ends the show as politely,
+    // unless the caller chose otherwise (nohup, or the capture tool's own handler).
+    struct sigaction action = {};
+    if (sigaction(SIGHUP, nullptr, &action) == 0 && action.sa_handler == SIG_DFL)
+    {
+        action.sa_handler = OnHangUp;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGHUP, &action, nullptr);
+    }
     SetGlContextAttributes();
     if (fullscreen)
     {
@@ -34,11 +56,10 @@ WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
                             SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
 }
 
-void PumpOneMessage(WindowHandle window)
+namespace
 {
-    SDL_Event event;
-    if (!SDL_PollEvent(&event))
-        return;
+void HandleEvent(const SDL_Event& event, WindowHandle window)
+{
     switch (event.type)
     {
     case SDL_KEYUP:
@@ -61,6 +82,18 @@ void PumpOneMessage(WindowHandle window)
     default:
         break;
     }
+}
+} // namespace
+
+// Every pending event, not one a frame as on Windows: SDL queues each pointer motion on its own,
+// so a moving mouse would keep Escape waiting behind it for as long as it moves.
+void PumpMessages(WindowHandle window)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        HandleEvent(event, window);
+    if (hangUpReceived)
+        QuitRequested = true;
 }
 
 void HideCursorOverWindow()

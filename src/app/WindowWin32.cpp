@@ -79,7 +79,9 @@ WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
     return window;
 }
 
-void PumpOneMessage(WindowHandle window)
+// One message a frame: Windows merges pointer moves into one pending message, so Escape never
+// waits long behind them.
+void PumpMessages(WindowHandle window)
 {
     MSG message;
     if (PeekMessageA(&message, window, 0, 0, PM_REMOVE))
