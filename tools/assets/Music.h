@@ -8,7 +8,9 @@ namespace assets
 {
 
 constexpr int kMusicSampleRate = 44100;
-constexpr double kMusicSeconds = 150.0;
+// Two seconds past the show's end at 150 s, so that an audio library whose position stops at the
+// end of the stream still carries the program past it.
+constexpr double kMusicSeconds = 152.0;
 constexpr int kMusicBitrateKbps = 192;
 
 // Interleaved 16-bit stereo at kMusicSampleRate, kMusicSeconds long; silent from 147 s.
