@@ -410,12 +410,13 @@ TEST(Capture, VideoHasOnePictureAndOneSoundStreamOfTheCapturedLength)
         RunCapture(dir, "--out clip.mp4 --from 20 --to 21 --fps 10 --size 160x90");
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     const std::string video = Probe(dir / "clip.mp4", "stream=codec_type,codec_name,pix_fmt,"
-                                                      "width,height,r_frame_rate,nb_frames");
+                                                      "width,height,r_frame_rate,nb_read_frames "
+                                                      "-count_frames");
     EXPECT_NE(video.find("codec_name=h264"), std::string::npos) << video;
     EXPECT_NE(video.find("pix_fmt=yuv420p"), std::string::npos) << video;
     EXPECT_NE(video.find("r_frame_rate=10/1"), std::string::npos) << video;
     EXPECT_NE(video.find("width=160\nheight=90"), std::string::npos) << video;
-    EXPECT_NE(video.find("nb_frames=11\n"), std::string::npos) << video;
+    EXPECT_NE(video.find("nb_read_frames=11\n"), std::string::npos) << video;
     EXPECT_NE(video.find("codec_name=aac"), std::string::npos) << video;
     std::size_t streams = 0;
     for (std::size_t at = video.find("codec_type="); at != std::string::npos;
@@ -433,14 +434,23 @@ TEST(Capture, VideoHasOnePictureAndOneSoundStreamOfTheCapturedLength)
     fs::remove_all(dir);
 }
 
-TEST(Capture, InterruptLeavesAPlayableVideo)
+// The tool's own lines on stderr, without its progress.
+std::vector<std::string> ToolLines(const std::string& errors)
 {
-    const fs::path dir = MakeWorkDir("interrupt");
+    std::vector<std::string> lines;
+    for (const std::string& line : Lines(errors))
+        if (line.rfind("ombrel-capture: ", 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+// Starts the tool in `dir` in the background, its stderr in dir/stderr.txt.
+pid_t StartCapture(const fs::path& dir, const std::string& args)
+{
     const std::string command = "cd '" + dir.string() +
                                 "' && exec env -u DISPLAY -u WAYLAND_DISPLAY '" + CapturePath() +
-                                "' --out cut.mp4 --from 20 --to 40 --fps 10 --size 160x90";
+                                "' " + args;
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0)
     {
         const int errors = open((dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -448,27 +458,40 @@ TEST(Capture, InterruptLeavesAPlayableVideo)
         execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
         _exit(127);
     }
-    // Progress lines come every 5 %: wait for the first frames, then Ctrl-C.
+    return child;
+}
+
+// Progress lines come every 5 %: waits up to two minutes for `line` on the tool's stderr.
+void WaitForProgress(const fs::path& dir, const std::string& line)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (ReadText(dir / "stderr.txt").find("frame 20/201") == std::string::npos &&
+    while (ReadText(dir / "stderr.txt").find(line) == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    kill(child, SIGINT);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1) << "an interrupted capture is not a success";
-    const std::string errors = ReadText(dir / "stderr.txt");
-    EXPECT_NE(errors.find("interrupted after"), std::string::npos) << errors;
-    EXPECT_EQ(ReadText(dir / "log.txt").substr(ReadText(dir / "log.txt").size() - 6), "Exit.\n");
+}
 
-    // Whatever was done plays to its end.
-    const double frames =
-        ProbeNumber(Probe(dir / "cut.mp4", "stream=nb_frames -select_streams v"), "nb_frames");
-    EXPECT_GE(frames, 20);
-    EXPECT_LT(frames, 201);
-    const std::string decode =
-        "ffmpeg -v error -i '" + (dir / "cut.mp4").string() + "' -f null - 2>&1";
+// The exit code, or -1 for a signal or for still running after a minute (then killed).
+int WaitForExit(pid_t child)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0)
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The video decodes to its end without an error; its frame count.
+int DecodedFrames(const fs::path& video)
+{
+    const std::string decode = "ffmpeg -v error -i '" + video.string() + "' -f null - 2>&1";
     std::string decodeErrors;
     if (std::FILE* pipe = popen(decode.c_str(), "r"))
     {
@@ -478,7 +501,102 @@ TEST(Capture, InterruptLeavesAPlayableVideo)
         EXPECT_EQ(pclose(pipe), 0) << decodeErrors;
     }
     EXPECT_EQ(decodeErrors, "");
+    return int(ProbeNumber(Probe(video, "stream=nb_read_frames -count_frames -select_streams v"),
+                           "nb_read_frames"));
+}
+
+TEST(Capture, InterruptTerminateOrHangUpLeavesAPlayableVideo)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        SCOPED_TRACE(strsignal(signal));
+        const fs::path dir = MakeWorkDir("interrupt");
+        const pid_t child =
+            StartCapture(dir, "--out cut.mp4 --from 20 --to 40 --fps 10 --size 160x90");
+        ASSERT_GE(child, 0);
+        WaitForProgress(dir, "frame 20/201");
+        kill(child, signal);
+        EXPECT_EQ(WaitForExit(child), 1) << "an interrupted capture is not a success";
+        const std::string errors = ReadText(dir / "stderr.txt");
+        EXPECT_NE(errors.find("interrupted after"), std::string::npos) << errors;
+        const std::string log = ReadText(dir / "log.txt");
+        EXPECT_EQ(log.substr(log.size() - 6), "Exit.\n");
+
+        // Whatever was done plays to its end.
+        const int frames = DecodedFrames(dir / "cut.mp4");
+        EXPECT_GE(frames, 20);
+        EXPECT_LT(frames, 201);
+        fs::remove_all(dir);
+    }
+}
+
+TEST(Capture, FfmpegKilledIsAFailureNamingTheFrameNotAHang)
+{
+    const fs::path dir = MakeWorkDir("ffmpeg-killed");
+    const pid_t child = StartCapture(dir, "--out cut.mp4 --from 20 --to 40 --fps 10 --size 160x90");
+    ASSERT_GE(child, 0);
+    WaitForProgress(dir, "frame 20/201");
+    // ffmpeg is the tool's one child.
+    const std::string children =
+        ReadText("/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children");
+    ASSERT_NE(children, "");
+    kill(pid_t(std::atoi(children.c_str())), SIGKILL);
+    EXPECT_EQ(WaitForExit(child), 1);
+    const std::vector<std::string> errors = ToolLines(ReadText(dir / "stderr.txt"));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("ffmpeg stopped taking frames at frame "), std::string::npos)
+        << errors[0];
+    EXPECT_NE(errors[0].find("of cut.mp4"), std::string::npos) << errors[0];
     fs::remove_all(dir);
+}
+
+// Runs the tool in dir with small/ a file system of `size` of its own, in a mount namespace that
+// ends with the command; what it left in small/ is copied to kept/.
+Result RunCaptureOnASmallDisk(const fs::path& dir, const std::string& size, const std::string& args)
+{
+    fs::create_directory(dir / "small");
+    fs::create_directory(dir / "kept");
+    const std::string isolate = geteuid() == 0 ? "unshare --mount" : "unshare -rm";
+    const std::string inside = "mount -t tmpfs -o size=" + size + " ombrel-full small && '" +
+                               CapturePath() + "' " + args +
+                               " 2>stderr.txt; echo \\$? >code.txt; cp -r small/. kept/";
+    const std::string command = "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                isolate + " sh -c \"" + inside + "\"";
+    Result result;
+    if (std::system(command.c_str()) == 0)
+        result.exitCode = std::atoi(ReadText(dir / "code.txt").c_str());
+    result.errors = ReadText(dir / "stderr.txt");
+    return result;
+}
+
+// A disk that fills up during the capture: one line naming the file and the frame, a failure,
+// no broken picture, and the video up to then still plays.
+TEST(Capture, FullDiskIsAFailureNamingTheFileAndFrameAndKeepsWhatWasWritten)
+{
+    const fs::path shots = MakeWorkDir("disk-full-png");
+    Result result = RunCaptureOnASmallDisk(
+        shots, "512k", "--png-dir small/shots --from 20 --to 40 --fps 10 --size 160x90");
+    EXPECT_EQ(result.exitCode, 1) << result.errors;
+    std::vector<std::string> errors = ToolLines(result.errors);
+    ASSERT_EQ(errors.size(), 1u) << result.errors;
+    EXPECT_NE(errors[0].find("cannot write small/shots/frame-"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(".png (frame "), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find("No space left on device"), std::string::npos) << errors[0];
+    for (const fs::directory_entry& entry : fs::directory_iterator(shots / "kept/shots"))
+        EXPECT_EQ(ReadPng(entry.path()).width, 160) << entry.path();
+    fs::remove_all(shots);
+
+    const fs::path video = MakeWorkDir("disk-full-video");
+    result = RunCaptureOnASmallDisk(
+        video, "320k", "--out small/clip.mp4 --from 20 --to 80 --fps 10 --size 320x180");
+    EXPECT_EQ(result.exitCode, 1) << result.errors;
+    errors = ToolLines(result.errors);
+    ASSERT_EQ(errors.size(), 1u) << result.errors;
+    EXPECT_NE(errors[0].find("ffmpeg stopped taking frames at frame "), std::string::npos)
+        << errors[0];
+    EXPECT_NE(errors[0].find(" of small/clip.mp4 "), std::string::npos) << errors[0];
+    EXPECT_GE(DecodedFrames(video / "kept/clip.mp4"), 10);
+    fs::remove_all(video);
 }
 
 TEST(Capture, ErrorsGiveOneLineAndTheirExitCode)

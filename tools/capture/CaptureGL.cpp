@@ -55,6 +55,7 @@ void PrepareCaptureProcess()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN); // a vanished ffmpeg shows up as a failed write
 }
 

@@ -23,6 +23,10 @@ struct VideoSettings
 // The program and its arguments: raw RGBA frames on standard input, the music from the file.
 std::vector<std::string> FfmpegArguments(const VideoSettings& settings);
 
+// What a killed ffmpeg or a full disk leaves ends in a torn fragment that players stumble over:
+// cuts the file after its last whole fragment. False when the file cannot be read or cut.
+bool CutAfterLastWholeFragment(const std::string& path);
+
 class VideoPipe
 {
   public:

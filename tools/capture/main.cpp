@@ -16,9 +16,11 @@
 #include "Window.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -227,7 +229,8 @@ int Capture(const CaptureOptions& options)
         const PassTimes times = timed->Collect();
         if (!options.outFile.empty() && !video.WriteFrame(pixels.data(), pixels.size()))
         {
-            result = Fail("ffmpeg stopped taking frames (see its message above)");
+            result = Fail("ffmpeg stopped taking frames at frame " + std::to_string(written) +
+                          " of " + options.outFile + " (see its message above)");
             break;
         }
         if (!options.pngDir.empty())
@@ -236,7 +239,8 @@ int Capture(const CaptureOptions& options)
                                                         : AtFileName(options.pngDir, musicTime);
             if (!WritePngFile(path, pixels.data(), options.width, options.height))
             {
-                result = Fail("cannot write " + path);
+                result = Fail("cannot write " + path + " (frame " + std::to_string(written) +
+                              "): " + std::strerror(errno));
                 break;
             }
             // What each moment shows, so a contact sheet can name the shot under its frame.
@@ -267,6 +271,8 @@ int Capture(const CaptureOptions& options)
     ReleaseReadBack();
 
     bool videoFinished = videoStarted && video.Finish();
+    if (videoStarted && !videoFinished)
+        CutAfterLastWholeFragment(options.outFile);
     if (videoStarted && written == 0)
     {
         // Stopped before the first frame: no video rather than a broken file.
@@ -287,7 +293,9 @@ int Capture(const CaptureOptions& options)
         PrintBench(options, renderer, passes, wall, firstFrameMilliseconds, steppingSeconds,
                    stepped);
     const double seconds = double(written) / options.fps;
-    if (!options.outFile.empty() && videoFinished)
+    if (result != 0)
+        ; // the failure has been said, and nothing is reported as written
+    else if (!options.outFile.empty() && videoFinished)
         std::fprintf(stderr, "ombrel-capture: wrote %s (%lld frames, %.2f s of video)\n",
                      options.outFile.c_str(), (long long)written, seconds);
     else if (!options.pngDir.empty())

@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -135,7 +136,13 @@ bool WritePngFile(const std::string& path, const std::uint8_t* rgba, int width, 
     if (!file)
         return false;
     const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    if (std::fclose(file) == 0 && written)
+        return true;
+    // No truncated picture left behind (a full disk, say); errno stays the write's.
+    const int error = errno;
+    std::remove(path.c_str());
+    errno = error;
+    return false;
 }
 
 #if OMBREL_PNG_ZLIB
