@@ -51,10 +51,10 @@ expect_startup_failure() {
 }
 
 # A normal run logs "Shutdown..." and ends with "Exit." as the last line, exit code 0 and no
-# warning (such as leaked device references). The main loop takes one event a frame, and a frame
-# at 2560x1440 takes seconds on a busy machine: the key's events may need a while.
+# warning (such as leaked device references), within $1 seconds (60: a frame at 2560x1440 takes
+# seconds on a busy machine).
 expect_clean_exit() {
-    wait_for_exit 60
+    wait_for_exit "${1:-60}"
     [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
     [ "$(head -n 1 log.txt)" = "Starting application..." ] || fail "log does not start right"
     grep -qx 'Shutdown\.\.\.' log.txt || fail "no Shutdown... in the log"
@@ -82,6 +82,52 @@ escape)
     kill -0 "$pid" || fail "another key ended the program"
     xdotool key Escape
     expect_clean_exit
+    ;;
+escape-after-motion)
+    # Pointer motion queues an event per move: Escape must not wait behind three seconds of them.
+    make_data 20
+    start
+    wait_for_window Ombrel 60
+    xdotool windowfocus "$window"
+    moves=()
+    for i in $(seq 200); do moves+=(mousemove --window "$window" $((i * 9)) $((i * 5))); done
+    deadline=$((SECONDS + 3))
+    while [ $SECONDS -lt $deadline ]; do xdotool "${moves[@]}"; done
+    xdotool key Escape
+    expect_clean_exit 5
+    ;;
+natural-end)
+    # The whole presentation, on the generated music, to its own end at 150 s.
+    mkdir data && ln -s "$OMBREL_TEST_DATA"/* data/
+    start
+    expect_clean_exit 240
+    ;;
+sound-device-lost)
+    # SDL's disk driver writes the sound to a file system that fills after about 3 s: SDL then
+    # takes the device away, and the presentation must still run on to its end.
+    mkdir data sound && ln -s "$OMBREL_TEST_DATA"/* data/
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/sound/out.raw
+    if [ "$(id -u)" = 0 ]; then isolate=(unshare --mount); else isolate=(unshare -rm); fi
+    "${isolate[@]}" sh -c 'mount -t tmpfs -o size=512k ombrel-sound sound && exec "$0"' \
+        "$program" >stdout.txt 2>stderr.txt &
+    pid=$!
+    expect_clean_exit 240
+    [ "$(grep -c 'sound device' log.txt)" = 1 ] || fail "no single line about the lost device"
+    ;;
+read-only-folder)
+    # log.txt cannot be written: the warning on stderr, and the program runs as ever.
+    make_data 20
+    if [ "$(id -u)" = 0 ]; then isolate=(unshare --mount); else isolate=(unshare -rm); fi
+    "${isolate[@]}" sh -c 'mount --bind . . && mount -o remount,bind,ro . && cd "$PWD" && exec "$0"' \
+        "$program" >stdout.txt 2>stderr.txt &
+    pid=$!
+    wait_for_window Ombrel 60
+    xdotool windowfocus "$window"
+    xdotool key Escape
+    wait_for_exit 60
+    [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
+    [ ! -e log.txt ] || fail "log.txt was written"
+    [ "$(head -n 1 stderr.txt)" = "[WARNING] Failed to create log file!" ] || fail "no warning"
     ;;
 close)
     make_data 20
