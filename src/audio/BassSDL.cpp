@@ -3,6 +3,7 @@
 // audio thread runs the callback, and the device lock keeps the two apart.
 #include "Bass.h"
 
+#include "HeardPosition.h"
 #include "Logger.h"
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
@@ -36,10 +37,7 @@ struct Stream
     std::uint64_t framesFedBefore = 0;     // framesFed before the latest callback
     Clock::time_point latestCallback;      // when the latest callback ran
     std::uint64_t framesHeardReported = 0; // keeps the reported position from going back
-    // Set once SDL has taken the device away: the position runs on the clock from then.
-    bool deviceLost = false;
-    Clock::time_point lostAt;
-    std::uint64_t framesHeardAtLoss = 0;
+    LostDeviceClock lostDevice;
 };
 
 struct Player
@@ -51,6 +49,11 @@ struct Player
 };
 
 Player player;
+
+double Seconds(Clock::time_point time)
+{
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
 
 class DeviceLock
 {
@@ -85,34 +88,25 @@ void SDLCALL FillDeviceBuffer(void* userdata, Uint8* bytes, int length)
     stream->latestCallback = Clock::now();
 }
 
-// A device unplugged or a sound server gone: SDL takes the device away, and its callbacks may
-// stop. The pictures must not stop with them, so the position runs on the clock from the last
-// frame heard, and the show still ends at its time.
-std::uint64_t FrameOnTheClock(Stream& stream)
-{
-    const Clock::time_point now = Clock::now();
-    if (!stream.deviceLost)
-    {
-        stream.deviceLost = true;
-        stream.lostAt = now;
-        stream.framesHeardAtLoss = stream.framesHeardReported;
-        Logger::Print("The sound device went away at %.2f s; the music's clock runs on.\n",
-                      static_cast<double>(stream.framesHeardAtLoss) / MusicSampleRate);
-    }
-    const double elapsed = std::chrono::duration<double>(now - stream.lostAt).count();
-    stream.framesHeardReported =
-        stream.framesHeardAtLoss + static_cast<std::uint64_t>(elapsed * MusicSampleRate);
-    return stream.framesHeardReported;
-}
-
 // The frame being heard: what was fed before the latest callback has been playing since it ran,
 // behind the device buffer. Between callbacks the position runs on the clock, never beyond what
 // the device has been given.
 std::uint64_t HeardFrame(Stream& stream)
 {
     DeviceLock lock(player.device);
-    if (stream.deviceLost || SDL_GetAudioDeviceStatus(player.device) == SDL_AUDIO_STOPPED)
-        return FrameOnTheClock(stream);
+    // Unplugged, or its sound server gone: SDL takes the device away, and its callbacks may stop.
+    if (!stream.lostDevice.Lost() && SDL_GetAudioDeviceStatus(player.device) == SDL_AUDIO_STOPPED)
+    {
+        stream.lostDevice.Lose(Seconds(Clock::now()), stream.framesHeardReported);
+        Logger::Print("The sound device went away at %.2f s; the music's clock runs on.\n",
+                      static_cast<double>(stream.framesHeardReported) / MusicSampleRate);
+    }
+    if (stream.lostDevice.Lost())
+    {
+        stream.framesHeardReported =
+            std::max(stream.framesHeardReported, stream.lostDevice.Frame(Seconds(Clock::now())));
+        return stream.framesHeardReported;
+    }
     if (stream.framesFed == 0)
         return stream.framesHeardReported;
     const double elapsed =
@@ -253,8 +247,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
         stream->framesFed = 0;
         stream->framesFedBefore = 0;
         stream->framesHeardReported = 0;
-        stream->framesHeardAtLoss = 0;
-        stream->lostAt = Clock::now();
+        stream->lostDevice = LostDeviceClock{};
     }
     stream->playing = true;
     return 1;

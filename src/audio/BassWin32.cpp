@@ -27,6 +27,7 @@ struct Stream
     HSTREAM handle = 0;
     DecodedMusic music;
     HeardPosition position; // caller's thread only
+    LostDeviceClock lostDevice;
     // Shared with the feeder thread under the lock.
     bool playing = false;
     bool reachedDevice = false;    // its first frame has been written to the device
@@ -89,6 +90,15 @@ double NowSeconds()
 std::uint64_t HeardFrame(Stream& stream)
 {
     const std::uint64_t played = player.output.PlayedFrames();
+    // A device that failed counts no more: the pictures must not stop with it.
+    if (!stream.lostDevice.Lost() && player.output.Failed())
+    {
+        stream.lostDevice.Lose(NowSeconds(), stream.position.Reported());
+        std::fprintf(stderr, "bass: the sound device failed at %.2f s; the music's clock runs on\n",
+                     static_cast<double>(stream.position.Reported()) / MusicSampleRate);
+    }
+    if (stream.lostDevice.Lost())
+        return stream.lostDevice.Frame(NowSeconds());
     bool reached = false;
     std::uint64_t start = 0;
     {
@@ -212,6 +222,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
         stream->framesFed = 0;
         stream->reachedDevice = false;
         stream->position.Restart();
+        stream->lostDevice = LostDeviceClock{};
     }
     stream->playing = true;
     return 1;

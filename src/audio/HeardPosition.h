@@ -37,6 +37,7 @@ class HeardPosition
         reported = std::max(reported, heard);
         return reported;
     }
+    std::uint64_t Reported() const { return reported; }
     void Restart() { *this = HeardPosition{}; }
 
   private:
@@ -44,6 +45,33 @@ class HeardPosition
     double anchorSeconds = 0.0;
     std::uint64_t anchorFrames = 0;
     std::uint64_t reported = 0;
+};
+
+// The frame heard once the device has gone (unplugged, its server or driver failed): a clock from
+// the last frame reported, so that the pictures run on to their end as if it still played.
+class LostDeviceClock
+{
+  public:
+    bool Lost() const { return lost; }
+    // The first call starts the clock; later ones keep that start.
+    void Lose(double nowSeconds, std::uint64_t lastHeardFrame)
+    {
+        if (lost)
+            return;
+        lost = true;
+        lostSeconds = nowSeconds;
+        lostFrame = lastHeardFrame;
+    }
+    std::uint64_t Frame(double nowSeconds) const
+    {
+        return lostFrame + static_cast<std::uint64_t>(std::max(nowSeconds - lostSeconds, 0.0) *
+                                                      MusicSampleRate);
+    }
+
+  private:
+    bool lost = false;
+    double lostSeconds = 0.0;
+    std::uint64_t lostFrame = 0;
 };
 
 // A 32-bit sample counter (waveOutGetPosition's) widened to 64 bits: the count wraps after

@@ -32,6 +32,7 @@ bool WaveOutPlayer::Open(FillFunction fillFunction, void* fillContext)
     }
     played = WideCounter{};
     framesWritten = 0;
+    failed = false;
     for (std::size_t i = 0; i < BufferCount; ++i)
     {
         headers[i] = WAVEHDR{};
@@ -80,7 +81,10 @@ std::uint64_t WaveOutPlayer::PlayedFrames()
     MMTIME time{};
     time.wType = TIME_SAMPLES;
     if (waveOutGetPosition(device, &time, sizeof time) != MMSYSERR_NOERROR)
+    {
+        failed = true;
         return played.Total();
+    }
     // A driver may answer in bytes instead of the samples asked for.
     return played.Update(time.wType == TIME_BYTES ? time.u.cb / 4 : time.u.sample);
 }
@@ -103,7 +107,8 @@ void WaveOutPlayer::Feed()
             fill(context, reinterpret_cast<std::int16_t*>(header.lpData), BufferFrames,
                  framesWritten);
             framesWritten += BufferFrames;
-            waveOutWrite(device, &header, sizeof(WAVEHDR));
+            if (waveOutWrite(device, &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+                failed = true;
         }
         // The timeout only bounds the wait should a driver forget to signal.
         WaitForSingleObject(bufferDone, 50);

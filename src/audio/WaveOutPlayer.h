@@ -33,6 +33,9 @@ class WaveOutPlayer
     bool IsOpen() const { return device != nullptr; }
     // Frames the device says it has played since Open. Call from one thread.
     std::uint64_t PlayedFrames();
+    // The device has reported an error (its driver failed, or it went away); its played count
+    // stands still from then.
+    bool Failed() const { return failed; }
 
   private:
     // About 23 ms each: a tight position and a short start, four of them enough not to starve.
@@ -46,6 +49,7 @@ class WaveOutPlayer
     HANDLE bufferDone = nullptr; // signalled by the device as it returns a buffer
     HANDLE thread = nullptr;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> failed{false};
     FillFunction fill = nullptr;
     void* context = nullptr;
     std::uint64_t framesWritten = 0; // feeder thread only

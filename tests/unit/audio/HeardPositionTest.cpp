@@ -46,4 +46,17 @@ TEST(WideCounter, CountsOnAcrossThe32BitWrap)
     EXPECT_EQ(counter.Total(), 0x100000010u);
 }
 
+TEST(LostDeviceClock, RunsAtRealTimeFromTheLastFrameHeardAndKeepsItsFirstStart)
+{
+    LostDeviceClock clock;
+    EXPECT_FALSE(clock.Lost());
+    clock.Lose(20.0, 100000);
+    clock.Lose(25.0, 0); // the device reporting again changes nothing
+    EXPECT_TRUE(clock.Lost());
+    EXPECT_EQ(clock.Frame(20.0), 100000u);
+    EXPECT_EQ(clock.Frame(19.0), 100000u); // a clock read before the loss does not go back
+    EXPECT_EQ(clock.Frame(21.5), 100000u + 66150);
+    EXPECT_EQ(clock.Frame(150.0), 100000u + 130 * 44100);
+}
+
 } // namespace
