@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <mmsystem.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -138,6 +140,88 @@ int CheckSpectrum(const char* toneMp3)
                  "tone on bin 40 read there");
 }
 
+MMRESULT WINAPI FailingWaveOutWrite(HWAVEOUT, LPWAVEHDR, UINT)
+{
+    return MMSYSERR_NODRIVER;
+}
+
+MMRESULT WINAPI FailingWaveOutGetPosition(HWAVEOUT, LPMMTIME, UINT)
+{
+    return MMSYSERR_NODRIVER;
+}
+
+// Points bass.dll's import of winmm's `name` at `replacement`: a device failing under it, as a
+// driver does when its device is unplugged.
+bool ReplaceBassImport(const char* name, void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA("bass.dll"));
+    if (!base)
+        return false;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name; ++module)
+    {
+        if (_stricmp(reinterpret_cast<const char*>(base + module->Name), "winmm.dll") != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<const char*>(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(
+                                                              base + names->u1.AddressOfData)
+                                                              ->Name),
+                            name) != 0)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
+                           &protection);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The device fails a second into the music: the position runs on at real time from where it was.
+int CheckLostDevice(const char* mp3)
+{
+    const HSTREAM stream = OpenAndPlay(mp3);
+    if (!stream)
+        return Check(false, "init and open");
+    while (Seconds(stream) < 1.0)
+        Sleep(5);
+    const double beforeFault = Seconds(stream);
+    if (!ReplaceBassImport("waveOutWrite", reinterpret_cast<void*>(FailingWaveOutWrite)) ||
+        !ReplaceBassImport("waveOutGetPosition",
+                           reinterpret_cast<void*>(FailingWaveOutGetPosition)))
+        return Check(false, "bass.dll imports waveOutWrite and waveOutGetPosition from winmm.dll");
+    Sleep(100); // the feeder thread meets the failing device
+    const double startWall = Now();
+    const double startMusic = Seconds(stream);
+    double music = startMusic;
+    bool monotonic = true;
+    while (Now() - startWall < 2.0)
+    {
+        Sleep(3);
+        const double next = Seconds(stream);
+        monotonic = monotonic && next >= music;
+        music = next;
+    }
+    const double ratio = (music - startMusic) / (Now() - startWall);
+    std::printf("lost device: %.3f s before the fault, %.3f s after it, then ratio %.5f\n",
+                beforeFault, startMusic, ratio);
+    BASS_StreamFree(stream);
+    BASS_Free();
+    return Check(monotonic && startMusic >= beforeFault && startMusic < beforeFault + 0.2 &&
+                     std::fabs(ratio - 1.0) < 0.01,
+                 "the position runs on at real time from where the device failed");
+}
+
 int CheckNoDevice()
 {
     return Check(BASS_Init(-1, 44100, 0, nullptr, nullptr) == 0,
@@ -167,8 +251,10 @@ int main(int argc, char** argv)
         return CheckPosition(argv[2], std::atof(argv[3]));
     if (std::strcmp(command, "spectrum") == 0 && argc == 3)
         return CheckSpectrum(argv[2]);
+    if (std::strcmp(command, "lost-device") == 0 && argc == 3)
+        return CheckLostDevice(argv[2]);
     std::fputs("usage: bass-check no-device | bad-file MP3 | decode MP3 REF.pcm TOLERANCE |\n"
-               "       position MP3 SECONDS | spectrum TONE.mp3\n",
+               "       position MP3 SECONDS | spectrum TONE.mp3 | lost-device MP3\n",
                stderr);
     return 2;
 }

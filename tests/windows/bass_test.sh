@@ -34,6 +34,10 @@ check "decode equals the Linux decode" \
 # Wine's null sound device takes buffers about 3x faster than real time.
 check "position at real time on the null device" wine bass-check.exe position data/music.mp3 5
 check "spectrum of a known tone" wine bass-check.exe spectrum bass-reference/tone.mp3
+# The device failing while it plays: the position runs on the clock, with one line saying so.
+check "a failing device: the position runs on" \
+  sh -c 'wine bass-check.exe lost-device data/music.mp3 2>/tmp/lost.txt; code=$?; cat /tmp/lost.txt >&2
+         [ "$(grep -c "sound device failed" /tmp/lost.txt)" = 1 ] && exit $code; exit 1'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
