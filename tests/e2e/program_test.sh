@@ -96,6 +96,15 @@ escape-after-motion)
     xdotool key Escape
     expect_clean_exit 5
     ;;
+signal)
+    # Usage: program_test.sh signal PROGRAM ... SIGNAL: the same orderly end as Escape.
+    make_data 20
+    start
+    wait_for_window Ombrel 60
+    sleep 1
+    kill -s "$5" "$pid"
+    expect_clean_exit
+    ;;
 natural-end)
     # The whole presentation, on the generated music, to its own end at 150 s.
     mkdir data && ln -s "$OMBREL_TEST_DATA"/* data/
