@@ -75,9 +75,9 @@ expect_startup_failure() {
 }
 
 # A normal run logs "Shutdown..." and ends with "Exit." as the last line, exit code 0 and no
-# warning (such as leaked device references).
+# warning (such as leaked device references), within $1 seconds (default 60).
 expect_clean_exit() {
-    wait_for_exit 60
+    wait_for_exit "${1:-60}"
     [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
     local text
     text=$(log)
@@ -149,6 +149,12 @@ package)
     wait_for_window Ombrel 60
     sleep 2
     escape
+    ;;
+natural-end)
+    # The whole presentation on the generated music, to its own end at 150 s.
+    start ombrel-window.exe
+    wait_for_window Ombrel 60
+    expect_clean_exit 240
     ;;
 escape)
     start ombrel-window.exe
