@@ -4,12 +4,17 @@
 # The id of the window titled exactly $1, or nothing.
 window_id() { { xwininfo -name "$1" 2>/dev/null || true; } | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }
 
-# Sets $window to the window titled $1, waiting up to $2 seconds for it.
+# Whether window $1 is mapped and can take the keyboard's focus.
+viewable() { { xwininfo -id "$1" 2>/dev/null || true; } | grep -q 'Map State: IsViewable'; }
+
+# Sets $window to the window titled $1, waiting up to $2 seconds for it to be shown: a window
+# exists a while before it is mapped (seconds on a loaded machine), and a key sent to it then
+# would go elsewhere.
 wait_for_window() {
     local deadline=$((SECONDS + $2))
     while [ $SECONDS -lt "$deadline" ]; do
         window=$(window_id "$1")
-        [ -n "$window" ] && return 0
+        [ -n "$window" ] && viewable "$window" && return 0
         kill -0 "$pid" 2>/dev/null || fail "the program ended before a window titled '$1' appeared"
         sleep 0.1
     done
