@@ -23,9 +23,10 @@ bool StartProgram(ProgramRun& program, const ProgramSettings& settings)
 
     const DisplayMode mode{std::uint32_t(settings.width), std::uint32_t(settings.height), RGBA8,
                            60};
-    program.window = settings.createWindow ? settings.createWindow(settings.width, settings.height,
-                                                                   settings.fullscreen)
-                                           : nullptr;
+    program.window = settings.createWindow
+                         ? settings.createWindow(settings.width, settings.height,
+                                                 settings.fullscreen, settings.display)
+                         : nullptr;
     if (!StartDisplayAndData(program.run, mode, settings.fullscreen, program.window))
         return false;
 

@@ -21,7 +21,8 @@ struct ProgramSettings
     int height;
     bool fullscreen;
     // Called between opening the music and starting the display; null on failure.
-    WindowHandle (*createWindow)(int width, int height, bool fullscreen);
+    WindowHandle (*createWindow)(int width, int height, bool fullscreen, int display);
+    int display = 0;
 };
 
 // Start-up in the fixed order, ending with the music playing; false after reporting the failure.

@@ -21,8 +21,20 @@ struct WindowPlacement
 WindowPlacement PlaceMainWindow(int width, int height, bool fullscreen, int outerWidth,
                                 int outerHeight, int screenWidth, int screenHeight);
 
-// Null on failure; logs nothing (the display's Init reports a null window).
-WindowHandle CreateMainWindow(int width, int height, bool fullscreen);
+struct WindowSize
+{
+    int width;
+    int height;
+};
+
+// The windowed client size on a screen: the requested one where it fits, otherwise the largest of
+// its shape that does (the picture keeps its size and is scaled into it). Screens of unknown size
+// take the requested size.
+WindowSize FitWindowToScreen(int width, int height, int screenWidth, int screenHeight);
+
+// On screen `display` (counted from 0; Windows has only its primary screen). Null on failure;
+// logs nothing (the display's Init reports a null window).
+WindowHandle CreateMainWindow(int width, int height, bool fullscreen, int display);
 
 // Handles the main window's pending input: one message on Windows, every pending event on Linux.
 void PumpMessages(WindowHandle window);

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdio>
 
 bool QuitRequested = false;
 
@@ -19,7 +20,7 @@ void OnHangUp(int)
 }
 } // namespace
 
-WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
+WindowHandle CreateMainWindow(int width, int height, bool fullscreen, int display)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
@@ -33,26 +34,35 @@ WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
         action.sa_flags = SA_RESTART;
         sigaction(SIGHUP, &action, nullptr);
     }
+    if (display >= SDL_GetNumVideoDisplays())
+    {
+        std::fprintf(stderr, "There is no screen %d (screens are counted from 0).\n", display);
+        return nullptr;
+    }
     SetGlContextAttributes();
+    SDL_Rect screen{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(display, &screen) != 0)
+        screen = SDL_Rect{0, 0, fullscreen ? width : 0, fullscreen ? height : 0};
+    // SDL finds a window's screen by its position, but screens of their own (X's :0.1) share the
+    // first one's coordinates: another screen is named, and SDL centres the window on it.
+    const int named = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     if (fullscreen)
     {
         // The whole screen, whatever its size: the display scales the build's picture to it in
         // Present. Created at the screen's size too, because SDL only asks the window manager for
         // the fullscreen state; without one, the window would keep the size given here while SDL
         // reports the screen's.
-        SDL_Rect screen{0, 0, width, height};
-        SDL_GetDisplayBounds(0, &screen);
-        return SDL_CreateWindow("Ombrel", screen.x, screen.y, screen.w, screen.h,
+        return SDL_CreateWindow("Ombrel", display == 0 ? screen.x : named,
+                                display == 0 ? screen.y : named, screen.w, screen.h,
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN |
                                     SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
     }
-    SDL_DisplayMode screen{};
-    if (SDL_GetDesktopDisplayMode(0, &screen) != 0)
-        screen.w = screen.h = 0;
     // SDL sizes windows by their client area, so the outer size is the client size.
-    const WindowPlacement place =
-        PlaceMainWindow(width, height, false, width, height, screen.w, screen.h);
-    return SDL_CreateWindow("Ombrel", place.x, place.y, place.width, place.height,
+    const WindowSize size = FitWindowToScreen(width, height, screen.w, screen.h);
+    const WindowPlacement place = PlaceMainWindow(size.width, size.height, false, size.width,
+                                                  size.height, screen.w, screen.h);
+    return SDL_CreateWindow("Ombrel", display == 0 ? place.x : named,
+                            display == 0 ? place.y : named, place.width, place.height,
                             SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
 }
 

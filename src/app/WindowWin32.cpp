@@ -42,7 +42,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-WindowHandle CreateMainWindow(int width, int height, bool fullscreen)
+WindowHandle CreateMainWindow(int width, int height, bool fullscreen, int)
 {
     HINSTANCE module = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass{};

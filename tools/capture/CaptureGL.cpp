@@ -66,7 +66,11 @@ bool StopRequested()
 
 WindowHandle CreateCaptureWindow(int width, int height)
 {
-    return CreateMainWindow(width, height, false);
+    // At the picture's size, never fitted to a screen as the programs' windows are.
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return nullptr;
+    SetGlContextAttributes();
+    return SDL_CreateWindow("Ombrel", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
 }
 
 std::unique_ptr<PassTimer> CreatePassTimer()

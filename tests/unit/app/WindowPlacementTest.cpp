@@ -33,4 +33,25 @@ TEST(PlaceMainWindow, FullscreenIsExactlyTheBuildSizeAtTheOrigin)
         EXPECT_EQ(p.height, h);
     }
 }
+TEST(FitWindowToScreen, KeepsWhatFitsAndOtherwiseTheLargestOfItsShape)
+{
+    const struct
+    {
+        int width, height, screenWidth, screenHeight;
+        int fittedWidth, fittedHeight;
+    } cases[] = {
+        {1920, 1080, 2560, 1440, 1920, 1080}, // fits
+        {1920, 1080, 1920, 1080, 1920, 1080}, // exactly
+        {1920, 1080, 1366, 768, 1365, 768},   // a laptop: the height decides
+        {1920, 1080, 1280, 1024, 1280, 720},  // 5:4: the width decides
+        {2560, 1440, 0, 0, 2560, 1440},       // a screen of unknown size
+    };
+    for (const auto& c : cases)
+    {
+        const WindowSize size = FitWindowToScreen(c.width, c.height, c.screenWidth, c.screenHeight);
+        EXPECT_EQ(size.width, c.fittedWidth) << c.screenWidth << "x" << c.screenHeight;
+        EXPECT_EQ(size.height, c.fittedHeight) << c.screenWidth << "x" << c.screenHeight;
+    }
+}
+
 } // namespace
