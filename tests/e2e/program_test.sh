@@ -27,7 +27,12 @@ fail() {
 
 . "$here/../support/program-wait.sh"
 
-start() { "$program" >stdout.txt 2>stderr.txt & pid=$!; }
+# Starts the program with the arguments given and those in $OMBREL_ARGS.
+start() {
+    # shellcheck disable=SC2086 # the options are words
+    "$program" "$@" ${OMBREL_ARGS:-} >stdout.txt 2>stderr.txt &
+    pid=$!
+}
 
 # The generated scenes and textures ($OMBREL_TEST_DATA) with a short music file of $1 seconds.
 make_data() {
@@ -137,6 +142,32 @@ read-only-folder)
     [ "$rc" = 0 ] || fail "exit code $rc, expected 0"
     [ ! -e log.txt ] || fail "log.txt was written"
     [ "$(head -n 1 stderr.txt)" = "[WARNING] Failed to create log file!" ] || fail "no warning"
+    ;;
+options)
+    # Usage: program_test.sh options PROGRAM ... VERSION: --version, --help, and a bad option.
+    name=$(basename "$program")
+    [ "$("$program" --version)" = "$name $5" ] || fail "--version says '$("$program" --version)'"
+    "$program" --help >stdout.txt || fail "--help failed"
+    grep -q "^Usage: $name \[--size WxH\]" stdout.txt || fail "--help shows no usage"
+    rc=0
+    "$program" --size 12 2>stderr.txt || rc=$?
+    [ "$rc" = 2 ] || fail "a bad option: exit code $rc, expected 2"
+    [ "$(cat stderr.txt)" = "$name: --size wants WIDTHxHEIGHT, each 64 to 16384 (see --help)" ] ||
+        fail "a bad option says '$(cat stderr.txt)'"
+    [ ! -e log.txt ] || fail "a log was written"
+    ;;
+display)
+    # Beside a 1920x1080 screen, a 1280x720 one to its right: --display 1 opens there, the
+    # window fitted to it.
+    make_data 20
+    start --display 1
+    wait_for_window Ombrel 60
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    [ "$X $Y $WIDTH $HEIGHT" = "1920 0 1280 720" ] ||
+        fail "window at $X,$Y size ${WIDTH}x$HEIGHT, expected 1920,0 size 1280x720"
+    xdotool windowfocus "$window"
+    xdotool key Escape
+    expect_clean_exit
     ;;
 close)
     make_data 20
