@@ -1,5 +1,6 @@
-# Copies the generated data into the page's folder and lists it with sizes (data-files.json), so
-# the page can show its progress while it fetches them.
+# Stores the generated data gzipped in the page's folder (the DDS textures shrink 4 to 50 times)
+# and lists it (data-files.json: each file's name, its stored name and stored size), so the page
+# can show its progress while it fetches them.
 if(NOT IS_DIRECTORY ${DATA} OR NOT EXISTS ${DATA}/music.mp3)
     message(FATAL_ERROR "No generated data in ${DATA}: build the Linux preset first "
                         "(cmake --preset linux && cmake --build --preset linux), which makes it.")
@@ -7,12 +8,22 @@ endif()
 file(GLOB files RELATIVE ${DATA} ${DATA}/*)
 list(SORT files)
 file(MAKE_DIRECTORY ${OUT}/data)
+file(GLOB stale ${OUT}/data/*)
 set(entries "")
 foreach(name IN LISTS files)
-    file(COPY_FILE ${DATA}/${name} ${OUT}/data/${name} ONLY_IF_DIFFERENT)
-    file(SIZE ${DATA}/${name} size)
-    list(APPEND entries "  {\"name\": \"${name}\", \"size\": ${size}}")
+    set(stored ${OUT}/data/${name}.gz)
+    list(REMOVE_ITEM stale ${stored})
+    if(${DATA}/${name} IS_NEWER_THAN ${stored})
+        file(ARCHIVE_CREATE OUTPUT ${stored}.tmp PATHS ${DATA}/${name} FORMAT raw
+             COMPRESSION GZip COMPRESSION_LEVEL 9)
+        file(RENAME ${stored}.tmp ${stored})
+    endif()
+    file(SIZE ${stored} size)
+    list(APPEND entries "  {\"name\": \"${name}\", \"stored\": \"${name}.gz\", \"size\": ${size}}")
 endforeach()
+if(stale)
+    file(REMOVE ${stale})
+endif()
 list(JOIN entries ",\n" body)
 file(WRITE ${OUT}/data-files.json.tmp "[\n${body}\n]\n")
 file(COPY_FILE ${OUT}/data-files.json.tmp ${OUT}/data-files.json ONLY_IF_DIFFERENT)

@@ -1,9 +1,12 @@
-// The page around the program: it finds a WebGPU device, fetches the data with a progress bar,
-// decodes the music, and starts the presentation from a click (browsers give sound and
-// fullscreen only to a gesture). With ?at=S,S&size=WxH&fps=N it renders those moments on the
-// capture tool's fixed frame clock instead and hands the frames back as PNGs
-// (window.ombrelCapture); with ?from=S&to=S&bench=1 it renders every frame of that span for
-// timing only.
+// The page around the program: it finds a WebGPU device, fetches the data (stored gzipped) with a
+// progress bar, decodes the music, and starts the presentation from a click (browsers give sound
+// and fullscreen only to a gesture). A viewer's choices: ?size=WxH (the picture's size),
+// ?fullscreen=0 (stay in the tab), ?display=N (fullscreen on screen N, where the browser lets a
+// page place itself). With ?at=S,S&size=WxH&fps=N it renders those moments on the capture tool's
+// fixed frame clock instead and hands the frames back as PNGs (window.ombrelCapture); with
+// ?from=S&to=S&bench=1 it renders every frame of that span for timing only.
+// Opened from the file system, where browsers refuse to fetch, every file comes as a script
+// beside it (NAME.js, made by scripts/release) that hands over its bytes.
 'use strict';
 
 (function () {
@@ -62,32 +65,62 @@
     return device;
   }
 
-  // Every file of data/ into the program's file system, with the bar showing bytes so far.
+  const fromFiles = location.protocol === 'file:';
+  const storedFiles = {};
+  window.ombrelFile = (path, base64) => { storedFiles[path] = base64; };
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const element = document.createElement('script');
+      element.src = src;
+      element.onload = resolve;
+      element.onerror = () => reject(new Error(src + ' could not be loaded'));
+      document.head.appendChild(element);
+    });
+  }
+
+  // The bytes of one file of the page's folder as stored; onBytes(n) follows the download.
+  async function storedBytes(path, onBytes = () => {}) {
+    if (fromFiles) {
+      await loadScript(encodeURI(path) + '.js');
+      const base64 = storedFiles[path];
+      delete storedFiles[path];
+      if (base64 === undefined) throw new Error(path + '.js holds no ' + path);
+      const bytes = new Uint8Array(await (await fetch('data:;base64,' + base64)).arrayBuffer());
+      onBytes(bytes.length);
+      return bytes;
+    }
+    const response = await fetch(encodeURI(path));
+    if (!response.ok) throw new Error(path + ': ' + response.status);
+    const parts = [];
+    const reader = response.body.getReader();
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      parts.push(value);
+      onBytes(value.length);
+    }
+    return new Uint8Array(await new Blob(parts).arrayBuffer());
+  }
+
+  // A server may already have undone the gzip (Content-Encoding): then the bytes are the file.
+  async function gunzip(bytes) {
+    if (bytes[0] !== 0x1f || bytes[1] !== 0x8b) return bytes;
+    const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Uint8Array(await new Response(stream).arrayBuffer());
+  }
+
+  // Every file of data/ for the program's file system, the bar showing stored bytes so far.
   async function fetchData(files) {
     const total = files.reduce((sum, file) => sum + file.size, 0);
     let done = 0;
     const contents = {};
     for (const file of files) {
-      const response = await fetch('data/' + encodeURIComponent(file.name));
-      if (!response.ok) throw new Error('data/' + file.name + ': ' + response.status);
-      const reader = response.body.getReader();
-      const parts = [];
-      let length = 0;
-      for (;;) {
-        const { done: end, value } = await reader.read();
-        if (end) break;
-        parts.push(value);
-        length += value.length;
-        done += value.length;
-        panel.progress.value = total ? done / total : 1;
-      }
-      const bytes = new Uint8Array(length);
-      let offset = 0;
-      for (const part of parts) {
-        bytes.set(part, offset);
-        offset += part.length;
-      }
-      contents[file.name] = bytes;
+      const stored = await storedBytes('data/' + file.stored, (count) => {
+        done += count;
+        panel.progress.value = total ? Math.min(1, done / total) : 1;
+      });
+      contents[file.name] = await gunzip(stored);
     }
     return contents;
   }
@@ -191,7 +224,7 @@
           'Firefox 141 and later on Windows, or Safari 26 have it.');
       return;
     }
-    const files = await (await fetch('data-files.json')).json();
+    const files = JSON.parse(new TextDecoder().decode(await storedBytes('data-files.json')));
     const contents = await fetchData(files);
     say('Decoding the music…');
     // Capturing plays nothing, so it needs no gesture: an offline context decodes alike.
@@ -206,6 +239,7 @@
       }
     }
     program = await createOmbrel({
+      ...(fromFiles ? { wasmBinary: await storedBytes('ombrel.wasm') } : {}),
       gpuDevice: device,
       canvas: captureMode ? null : document.getElementById('screen'),
       audioContext: captureMode ? null : audioContext,
@@ -230,9 +264,27 @@
     say('');
     panel.start.hidden = false;
     panel.start.addEventListener('click', () => {
-      document.documentElement.requestFullscreen?.().catch(() => {});
+      enterFullscreen();
       play(width, height);
     }, { once: true });
+  }
+
+  // Fullscreen unless ?fullscreen=0; ?display=N picks the screen through the Window Management
+  // API, where the browser has it and the viewer allows it, else the page's own screen.
+  async function enterFullscreen() {
+    if (params.get('fullscreen') === '0' || !document.documentElement.requestFullscreen) return;
+    const options = {};
+    if (params.has('display') && window.getScreenDetails) {
+      const display = Number(params.get('display'));
+      try {
+        const screen = (await window.getScreenDetails()).screens[display];
+        if (screen) options.screen = screen;
+        else console.warn('There is no screen ' + display + '; fullscreen on this one.');
+      } catch (error) {
+        console.warn('The screens could not be listed (' + error.message + '); fullscreen on this one.');
+      }
+    }
+    document.documentElement.requestFullscreen(options).catch(() => {});
   }
 
   const script = document.createElement('script');
