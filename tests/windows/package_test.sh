@@ -8,10 +8,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "FAIL: package: $*" >&2; exit 1; }
 
 "$here/../../scripts/windows-package" --no-build
+name=ombrel-$("$here/../../scripts/version")
 mkdir -p package && cd package
 rm -rf unpacked && mkdir unpacked
-unzip -q "$build/ombrel-windows.zip" -d unpacked
-dir=unpacked/ombrel
+unzip -q "$build/$name-windows.zip" -d unpacked
+dir=unpacked/$name
 for file in ombrel-window.exe ombrel-fs1080.exe ombrel-fs1440.exe ombrel-capture.exe bass.dll \
     README.txt data/music.mp3; do
     [ -f "$dir/$file" ] || fail "no $file in the package"
