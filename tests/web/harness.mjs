@@ -78,10 +78,15 @@ export function fail(message) {
     throw new TestFailure(message);
 }
 
-// Starts our server on DIR at a free port; resolves to { url, stop }.
+// Starts our server on DIR at a free port, or with OMBREL_WEB_SERVER=python Python's own (a
+// static server we did not write, as a viewer's may be); resolves to { url, stop }.
 export function startServer(dir, timeoutMs = 10000) {
-    const child = spawn(process.execPath, [serverScript, '--with-parent', '--port', '0', dir],
-                        { stdio: ['ignore', 'pipe', 'pipe'] });
+    const python = process.env.OMBREL_WEB_SERVER === 'python';
+    const child = python
+        ? spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', dir],
+                { stdio: ['ignore', 'pipe', 'pipe'] })
+        : spawn(process.execPath, [serverScript, '--with-parent', '--port', '0', dir],
+                { stdio: ['ignore', 'pipe', 'pipe'] });
     let stderr = '';
     child.stderr.on('data', (chunk) => (stderr += chunk));
     const stop = () => {
@@ -95,7 +100,8 @@ export function startServer(dir, timeoutMs = 10000) {
         }, timeoutMs);
         child.stdout.on('data', (chunk) => {
             stdout += chunk;
-            const match = /^(http:\/\/127\.0\.0\.1:\d+\/)$/m.exec(stdout);
+            const match = python ? /\((http:\/\/127\.0\.0\.1:\d+\/)\)/.exec(stdout)
+                                 : /^(http:\/\/127\.0\.0\.1:\d+\/)$/m.exec(stdout);
             if (match) {
                 clearTimeout(timer);
                 resolve({ url: match[1], stop });
