@@ -12,8 +12,9 @@ if [ "$(id -u)" -ne 0 ]; then exec sudo --preserve-env=OMBREL_ROOTS "$0" "$@"; f
 if [ "${OMBREL_RELEASE_INSIDE:-}" != 1 ]; then
   root=${OMBREL_ROOTS:-/var/cache/ombrel}/$1
   [ -f "$root/.ombrel-recipe" ] || { echo "FAIL: no $root: run scripts/release-env" >&2; exit 1; }
-  # Every mount, the X server and the programs end with these namespaces; /tmp is private.
-  exec unshare --mount --propagation private --pid --fork --kill-child \
+  # Every mount, the X server and the programs end with these namespaces; /tmp and the network
+  # are private, so X servers of parallel runs never meet and the .deb installs offline.
+  exec unshare --mount --propagation private --pid --fork --kill-child --net \
     env OMBREL_RELEASE_INSIDE=1 OMBREL_ROOT="$root" "$0" "$@"
 fi
 
