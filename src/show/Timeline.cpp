@@ -286,6 +286,8 @@ void UpdateTimeline(TimelineState& state, SegmentObjects& objects, CameraNode& c
     state.SegmentTime = frame.segmentTime;
 
     CountBeat(state, musicTime, spectrum);
+    if (state.heldShot >= 0)
+        state.ShotCounter = state.heldShot;
 
     state.AudioTint = ComputeAudioTint(spectrum);
     SetTint(objects, state.AudioTint);

@@ -25,6 +25,7 @@ struct TimelineState
     std::int32_t segmentIndex = 0;
     float segmentStart = 0;       // MusicTime at which the current segment began
     std::int32_t ShotCounter = 0; // shared by all segments
+    std::int32_t heldShot = -1;   // a tool's choice: this shot on every frame, no beat cuts
     float LastBeatTime = 0;
     float fade = 0;
     Float4 AudioTint = {0, 0, 0, 1};

@@ -60,7 +60,7 @@ CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
             continue;
         }
         static const char* const kWithValue[] = {"--out",  "--png-dir", "--fps", "--size",
-                                                 "--from", "--to",      "--at"};
+                                                 "--from", "--to",      "--at",  "--shot"};
         bool known = false;
         for (const char* name : kWithValue)
             known = known || option == name;
@@ -102,13 +102,17 @@ CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
             options.to = ParseSeconds(option, value);
             toGiven = true;
         }
-        else // --at
+        else // --at or --shot: lists
         {
             std::size_t start = 0;
             for (;;)
             {
                 const std::size_t comma = value.find(',', start);
-                options.at.push_back(ParseSeconds("--at", value.substr(start, comma - start)));
+                const std::string item = value.substr(start, comma - start);
+                if (option == "--at")
+                    options.at.push_back(ParseSeconds(option, item));
+                else
+                    options.shots.push_back(ParseInt(option, item, 0, 9));
                 if (comma == std::string::npos)
                     break;
                 start = comma + 1;
@@ -125,6 +129,8 @@ CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
         if (options.pngDir.empty())
             Fail("--at writes PNG files: give --png-dir");
     }
+    if (options.shots.size() > 1 && options.shots.size() != options.at.size())
+        Fail("--shot with several shots wants one for each --at moment");
     if (options.outFile.empty() && options.pngDir.empty() && !options.bench)
         Fail("nothing to write: give --out FILE.mp4 or --png-dir DIR (or --bench)");
     if (options.from > options.to)
@@ -148,6 +154,8 @@ music at that time; the log goes to log.txt as the programs write it.
   --from S           first frame at S seconds (default 0)
   --to S             last frame at or before S seconds (default 150, the end)
   --at S[,S...]      just these moments, as PNGs
+  --shot N[,N...]    hold the camera on shot N of each segment (N past its last shot is 0) instead
+                     of cutting on the beat; with --at, one N for each moment
   --bench            print the GPU time of each pass (scene, particles, post) and the frame rate
   --no-particles     simulate the particles but leave their draw out (to see what they add)
   --help             this text

@@ -14,6 +14,7 @@ struct CaptureOptions
     double from = 0.0;
     double to = 150.0;
     std::vector<double> at; // --at: just these moments, as PNGs
+    std::vector<int> shots; // --shot: held on every frame, or one for each --at moment
     bool bench = false;
     bool noParticles = false; // diagnostics: simulate the particles but draw none
     bool help = false;

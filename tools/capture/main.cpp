@@ -196,6 +196,9 @@ int Capture(const CaptureOptions& options)
     for (std::size_t i = 0; i < frames.size() && result == 0 && !StopRequested(); ++i)
     {
         const std::int64_t target = frames[i];
+        if (!options.shots.empty())
+            run.presentation.timeline.heldShot =
+                options.shots[std::min(i, options.shots.size() - 1)];
         const auto stepStart = std::chrono::steady_clock::now();
         for (; next < target && !StopRequested(); ++next)
         {

@@ -48,6 +48,9 @@ TEST(CaptureOptions, DefaultsAndValues)
 
     const CaptureOptions at = ParseCaptureOptions(Split("--png-dir d --at 150,0,72.25"));
     EXPECT_EQ(at.at, (std::vector<double>{150.0, 0.0, 72.25}));
+    EXPECT_EQ(ParseCaptureOptions(Split("--png-dir d --at 1,2 --shot 3,0")).shots,
+              (std::vector<int>{3, 0}));
+    EXPECT_EQ(ParseCaptureOptions(Split("--out a.mp4 --shot 5")).shots, std::vector<int>{5});
     EXPECT_TRUE(ParseCaptureOptions(Split("--help")).help);
     EXPECT_TRUE(ParseCaptureOptions(Split("--bench")).bench);
 }
@@ -72,6 +75,8 @@ TEST(CaptureOptions, RefusesBadOrConflictingOptions)
         "--png-dir d --at 10 --from 5",  // --at with a range
         "--png-dir d --at 10,,20",       // empty moment
         "--png-dir d --at 10,151",       // past the end
+        "--png-dir d --at 1 --shot 1,2", // a shot for a moment that is not there
+        "--out a.mp4 --shot 10",         // no segment has that many shots
         "--png-dir d --frobnicate",      // unknown
         "--png-dir",                     // value missing
     };

@@ -1,6 +1,6 @@
 // The timeline's rules: fade, segment advance, beats, tint and the camera shot tables.
-#include "RandomUnit.h"
 #include "Timeline.h"
+#include "RandomUnit.h"
 
 #include "Segments.h"
 #include "TimelineTestSupport.h"
@@ -260,6 +260,24 @@ TEST(CameraShots, ShotCounterWrapsOnlyForKindsWithFewerShots)
         EXPECT_NEAR(rig.camera.transform.position.x, c.position.x, 1e-4f);
         EXPECT_NEAR(rig.camera.transform.position.y, c.position.y, 1e-4f);
         EXPECT_NEAR(rig.camera.transform.position.z, c.position.z, 1e-4f);
+    }
+}
+
+TEST(CameraShots, AHeldShotStaysThroughTheKicksAndWrapsLikeACountedOne)
+{
+    SpectrumArray kick = SilentSpectrum();
+    kick[3] = 1.0f;
+    for (const auto& [segmentIndex, shown] : {std::pair{6, 4}, std::pair{3, 0}}) // Greets, Logo
+    {
+        TimelineRig rig;
+        rig.state.segmentIndex = segmentIndex;
+        rig.state.segmentStart = 50.0f;
+        rig.state.heldShot = 4;
+        for (float t = 50.0f; t < 53.0f; t += 0.25f)
+        {
+            UpdateTimeline(rig.state, rig.objects, rig.camera, t, View(kick), RandomUnit);
+            ASSERT_EQ(rig.state.ShotCounter, shown) << "t = " << t;
+        }
     }
 }
 
