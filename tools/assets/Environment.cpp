@@ -3,6 +3,7 @@
 
 #include "Dds.h"
 
+#include <algorithm>
 #include <array>
 
 namespace assets
@@ -199,6 +200,15 @@ Vec3 EnvironmentRadiance(Vec3 d)
     c = c + Vec3{60, 50, 38} * Smoothstep(0.9994f, 0.9997f, cosSun) +
         Vec3{1.5f, 1.0f, 0.6f} * std::pow(Clamp01(cosSun), 64.0f);
     return c;
+}
+
+Vec3 NearestLightPanel(Vec3 d)
+{
+    const auto& panels = Panels();
+    return std::max_element(panels.begin(), panels.end(),
+                            [&](const Panel& a, const Panel& b)
+                            { return Dot(d, a.centre) < Dot(d, b.centre); })
+        ->centre;
 }
 
 Vec3 CubeDirection(int face, float x, float y, int size)

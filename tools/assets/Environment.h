@@ -12,6 +12,9 @@ namespace assets
 // Linear HDR radiance seen in direction `d` (unit, renderer axes, Y up).
 Vec3 EnvironmentRadiance(Vec3 d);
 
+// The direction of the centre of the light panel nearest to direction `d` (unit).
+Vec3 NearestLightPanel(Vec3 d);
+
 // The unit direction through the centre of texel (x, y) of cube face `face` (+X, -X, +Y, -Y,
 // +Z, -Z) of a face `size` texels wide, in the Direct3D cube-map convention.
 Vec3 CubeDirection(int face, float x, float y, int size);

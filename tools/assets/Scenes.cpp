@@ -1,6 +1,7 @@
 // Builds the eight scenes; mesh k of each is what that segment's script draws as mesh k.
 #include "Scenes.h"
 
+#include "Environment.h"
 #include "Random.h"
 
 #include <algorithm>
@@ -70,15 +71,28 @@ Mesh SlattedBackdrop(float radius, float y0, float y1, int slats, float slatWidt
     return mesh;
 }
 
+// Makes the faces of `mesh` that look along `front` a mirror that shows `viewer` the sky in
+// direction `sky`: each of their normals lies half way between the directions to the two.
+Mesh Mirroring(Mesh mesh, Vec3 front, Vec3 viewer, Vec3 sky)
+{
+    for (Vertex& v : mesh.vertices)
+        if (Dot(v.normal, front) > 0.99f)
+            v.normal = Normalize(Normalize(viewer - v.position) + sky);
+    return mesh;
+}
+
 // Text centred on `centre`, its front turned towards `viewer` about the vertical axis.
-// Shallow strokes, so that seen at an angle their sides do not run the letters together.
+// Shallow strokes, so that seen at an angle their sides do not run the letters together. The
+// script draws the letters in a dark metal, which shows what it mirrors: their faces mirror
+// the light panel nearest the viewer into its eye, letter by letter.
 Mesh Word(const std::string& text, float height, Vec3 centre, Vec3 viewer, float* width)
 {
-    Mesh mesh = TextMesh(text, height, height * 0.2f, height * 0.1f, width);
+    Mesh mesh = TextMesh(text, height, height * 0.15f, height * 0.1f, width);
     mesh = Translated(std::move(mesh), {-*width * 0.5f, -height * 0.5f, 0});
     const Vec3 d = viewer - centre;
-    mesh = RotatedY(std::move(mesh), std::atan2(-d.x, -d.z));
-    return Translated(std::move(mesh), centre);
+    mesh = Translated(RotatedY(std::move(mesh), std::atan2(-d.x, -d.z)), centre);
+    return Mirroring(std::move(mesh), Normalize({d.x, 0, d.z}), viewer,
+                     NearestLightPanel(Normalize(d)));
 }
 
 Scene BuildRings()
@@ -294,9 +308,10 @@ Scene BuildGreets()
         Vec3 centre, viewer;
     };
     // Each word as wide as about half the frame of its shot at the nearest, turned to face that
-    // shot's camera half way through the segment.
+    // shot's camera half way through the segment. The first shot's camera sees the second word
+    // at its right: a word longer than six letters ran behind that word's board.
     const Placed words[] = {
-        {"GREETINGS", 52, {317, 0, -75}, {-75, 0, 0}},
+        {"GREETS", 52, {317, 0, -75}, {-75, 0, 0}},
         {"HELLO", 64, {64, 0, -230}, {-50, 0, 122}},
         {"THANKS", 36, {-240, 0, -115}, {-50, 0, -12}},
         {"RESPECT", 46, {-245, 0, 170}, {-20, 70, -22}},
@@ -313,9 +328,12 @@ Scene BuildGreets()
         const Vec3 d = Normalize({w.viewer.x - w.centre.x, 0, w.viewer.z - w.centre.z});
         const Vec3 side{-d.z, 0, d.x};
         // Close behind the letters, so that seen at an angle they still stand on it: 22 back,
-        // half a word slid off its board into the dark.
-        boards.Append(OrientedBox(w.centre - d * (w.height * 0.05f + 5), side, {0, 1, 0}, d,
-                                  width * 0.5f + w.height * 0.5f, w.height * 0.85f, 2));
+        // half a word slid off its board into the dark. Its margins are narrow for the same
+        // reason as the short first word. It mirrors the dark ground behind the bright letters.
+        boards.Append(
+            Mirroring(OrientedBox(w.centre - d * (w.height * 0.05f + 5), side, {0, 1, 0}, d,
+                                  width * 0.5f + w.height * 0.25f, w.height * 0.85f, 2),
+                      d, w.viewer, {0, -1, 0}));
     }
 
     // The emblem the last shot looks at: the script stacks three at heights -100, 0 and 100 about
@@ -354,7 +372,7 @@ Scene BuildGreets()
     return scene;
 }
 
-constexpr float kGrinderDepth = 150;
+constexpr float kGrinderDepth = 150, kPinionDepth = 60, kPinionScale = 0.52f;
 
 // A spur wheel in the XY plane (axis Z): 24 teeth between radii 112 and 134 on a rim, six
 // spokes and a hub ring, open between them. From any distance it reads as a wheel: teeth on
@@ -444,9 +462,14 @@ Scene BuildGrinder()
     scene.meshes.push_back({"bolt", bolt});
     // The script turns the wheels about Z, so depth is ours to choose: set back from the close
     // shot's camera at z = -19, which at z = 0 grazed the nearest rim from a few units away, and
-    // still whole in the wide shot from z = -350.
+    // still whole in the wide shot from z = -350. That camera looks along the wheels' planes
+    // past their rims, so each shaft also carries a pinion nearer to it, which the close shot
+    // sees across its face.
     const Vec3 back{0, 0, kGrinderDepth};
-    scene.meshes.push_back({"wheel", Translated(Wheel(), back)});
+    Mesh wheel = Translated(Wheel(), back);
+    wheel.Append(Translated(Scaled(Wheel(), kPinionScale), {0, 0, kPinionDepth}));
+    wheel.Append(RotatedX(Cylinder(22, kPinionDepth, kGrinderDepth, 32), kPi / 2));
+    scene.meshes.push_back({"wheel", wheel});
 
     Mesh hub = RotatedX(Cylinder(30, -14, 14, 48), kPi / 2);
     for (int i = 0; i < 6; ++i)
