@@ -21,7 +21,6 @@ struct Shot
 {
     Matrix4 viewProjection;
     Vec3 eye;
-    float roll;
 };
 
 Shot ShotAt(SegmentKind kind, std::int32_t shot, float musicTime, float segmentTime, float bass)
@@ -37,8 +36,7 @@ Shot ShotAt(SegmentKind kind, std::int32_t shot, float musicTime, float segmentT
     target.transform.position = s.target;
     camera.roll = s.roll;
     return {Multiply(ComputeViewMatrix(camera), ComputeProjectionMatrix(camera)),
-            {s.position.x, s.position.y, s.position.z},
-            s.roll};
+            {s.position.x, s.position.y, s.position.z}};
 }
 
 // Normalised device coordinates and depth, or nothing for a point behind the camera.
@@ -82,123 +80,153 @@ constexpr int kWords = 5;
 const Vec3 kWordCentres[kWords] = {
     {317, 0, -75}, {64, 0, -230}, {-240, 0, -115}, {-245, 0, 170}, {120, 0, 220}};
 
-TEST(ShotFraming, GreetsShotsShowTheirWordWholeAndTheCamerasClearTheHall)
+int NearestWord(Vec3 p)
+{
+    int nearest = 0;
+    for (int w = 1; w < kWords; ++w)
+        if (assets::Length(p - kWordCentres[w]) < assets::Length(p - kWordCentres[nearest]))
+            nearest = w;
+    return nearest;
+}
+
+struct Triangle
+{
+    Vec3 a, b, c;
+};
+
+void AddTriangles(std::vector<Triangle>& out, const std::vector<Vec3>& points,
+                  const std::vector<std::uint16_t>& indices)
+{
+    for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+        out.push_back({points[indices[i]], points[indices[i + 1]], points[indices[i + 2]]});
+}
+
+// Whether the segment from `eye` to just short of `p` passes through the triangle.
+bool Crosses(Vec3 eye, Vec3 p, const Triangle& t)
+{
+    const Vec3 d = (p - eye) * 0.999f;
+    const Vec3 e1 = t.b - t.a, e2 = t.c - t.a;
+    const Vec3 h = assets::Cross(d, e2);
+    const float det = assets::Dot(e1, h);
+    if (std::fabs(det) < 1e-9f)
+        return false;
+    const Vec3 s = eye - t.a;
+    const float u = assets::Dot(s, h) / det;
+    const Vec3 q = assets::Cross(s, e1);
+    const float v = assets::Dot(d, q) / det;
+    const float along = assets::Dot(e2, q) / det;
+    return u >= 0 && v >= 0 && u + v <= 1 && along > 0 && along < 1;
+}
+
+TEST(ShotFraming, GreetsShotsShowTheirWordWholeAndUnhiddenAndTheCamerasClearTheHall)
 {
     LoadedScene scene(ReadDataFile("greets.bin"));
     ASSERT_TRUE(scene.Loaded());
-    // Word meshes 1 and 2 hold the letters; each vertex belongs to the nearest word centre.
+    // Everything drawn, as triangles: the hall, the boards, the pedestal at rest and at the
+    // loudest pulse, the emblem at its three places, and the letters, each word apart.
+    std::vector<Triangle> solid, letters[kWords];
+    std::vector<Vec3> points;
+    auto add = [&](std::uint32_t mesh, float scale, Vec3 offset)
+    {
+        const std::vector<Vec3> p = Positions(scene, mesh, scale, offset);
+        AddTriangles(solid, p, scene.Indices(mesh));
+        points.insert(points.end(), p.begin(), p.end());
+    };
+    for (std::uint32_t mesh : {0u, 4u})
+        add(mesh, 1, {0, 0, 0});
+    for (float scale : {0.965f, 1.315f})
+        add(5, scale, {0, 0, 0});
+    for (int k = 0; k < 3; ++k)
+        add(3, 0.75f + 0.1f * k, {0, 100.0f * static_cast<float>(k) - 100, 0});
     std::vector<Vec3> words[kWords];
     for (std::uint32_t mesh : {1u, 2u})
-        for (const Vec3& p : Positions(scene, mesh))
-        {
-            int nearest = 0;
-            for (int w = 1; w < kWords; ++w)
-                if (assets::Length(p - kWordCentres[w]) < assets::Length(p - kWordCentres[nearest]))
-                    nearest = w;
-            words[nearest].push_back(p);
-        }
-    // Everything drawn: the hall, boards, the pedestal at rest and at the loudest pulse, and the
-    // emblem at its three places.
-    std::vector<Vec3> solid;
-    for (std::uint32_t mesh : {0u, 1u, 2u, 4u})
-        for (const Vec3& p : Positions(scene, mesh))
-            solid.push_back(p);
-    for (float scale : {0.965f, 1.315f})
-        for (const Vec3& p : Positions(scene, 5, scale))
-            solid.push_back(p);
-    std::vector<Vec3> emblems;
-    for (int k = 0; k < 3; ++k)
-        for (const Vec3& p :
-             Positions(scene, 3, 0.75f + 0.1f * k, {0, 100.0f * static_cast<float>(k) - 100, 0}))
-            emblems.push_back(p);
-    solid.insert(solid.end(), emblems.begin(), emblems.end());
-    // Nothing of the emblems in front of the word within the rectangle its letters cover, on the
-    // picture turned back by the roll (of the two turns, the one that lays the word flat).
-    auto hidesWord =
-        [](const Shot& view, const std::vector<Vec3>& word, const std::vector<Vec3>& other)
     {
-        bool hidden[2] = {false, false};
-        float height[2] = {0, 0};
-        for (int turn = 0; turn < 2; ++turn)
+        std::vector<Triangle> triangles;
+        AddTriangles(triangles, Positions(scene, mesh), scene.Indices(mesh));
+        for (const Triangle& t : triangles)
         {
-            const float c = std::cos(view.roll), s = (turn ? -1 : 1) * std::sin(view.roll);
-            auto flat = [&](const std::array<float, 3>& q)
-            {
-                const float x = q[0] * 1.7777778f;
-                return std::array<float, 3>{c * x - s * q[1], s * x + c * q[1], q[2]};
-            };
-            float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f}, nearest = 1e30f;
-            for (const Vec3& p : word)
-                if (const auto q = Project(view, p))
-                {
-                    const auto f = flat(*q);
-                    for (int i = 0; i < 2; ++i)
-                    {
-                        lo[i] = std::min(lo[i], f[i]);
-                        hi[i] = std::max(hi[i], f[i]);
-                    }
-                    nearest = std::min(nearest, f[2]);
-                }
-            height[turn] = hi[1] - lo[1];
-            hidden[turn] = std::any_of(other.begin(), other.end(),
-                                       [&](Vec3 p)
-                                       {
-                                           const auto q = Project(view, p);
-                                           if (!q)
-                                               return false;
-                                           const auto f = flat(*q);
-                                           return f[2] < nearest && f[0] > lo[0] && f[0] < hi[0] &&
-                                                  f[1] > lo[1] && f[1] < hi[1];
-                                       });
+            const int w = NearestWord(t.a);
+            letters[w].push_back(t);
+            for (Vec3 p : {t.a, t.b, t.c})
+                words[w].push_back(p);
+            points.insert(points.end(), {t.a, t.b, t.c});
         }
-        return height[0] < height[1] ? hidden[0] : hidden[1];
-    };
+    }
     for (std::int32_t shot = 0; shot <= LastShot(Greets); ++shot)
     {
         for (float L = 0; L <= 10; L += 0.5f)
         {
             SCOPED_TRACE(testing::Message() << "shot " << shot << " at L = " << L);
             const Shot view = ShotAt(Greets, shot, 100, L, 0);
-            if (shot < kWords)
-            {
-                const std::vector<Vec3>& word = words[shot];
-                EXPECT_TRUE(std::all_of(word.begin(), word.end(),
-                                        [&](Vec3 p) { return InFrame(view, p); }));
-                EXPECT_FALSE(hidesWord(view, word, emblems));
-            }
-            EXPECT_GT(Nearest(solid, view.eye), 12.0f);
+            EXPECT_GT(Nearest(points, view.eye), 12.0f);
+            if (shot >= kWords)
+                continue;
+            const std::vector<Vec3>& word = words[shot];
+            EXPECT_TRUE(
+                std::all_of(word.begin(), word.end(), [&](Vec3 p) { return InFrame(view, p); }));
+            // Every corner of the letters in sight of the camera, every other second.
+            if (std::fmod(L, 2) != 0)
+                continue;
+            std::vector<Triangle> others = solid;
+            for (int w = 0; w < kWords; ++w)
+                if (w != shot)
+                    others.insert(others.end(), letters[w].begin(), letters[w].end());
+            int hidden = 0;
+            for (std::size_t i = 0; i < word.size(); i += 3)
+                hidden +=
+                    std::any_of(others.begin(), others.end(),
+                                [&](const Triangle& t) { return Crosses(view.eye, word[i], t); });
+            EXPECT_EQ(hidden, 0);
         }
     }
 }
 
-TEST(ShotFraming, GrinderWideShotTakesInTheWheelsAndTheCloseShotStandsOffTheirFaces)
+TEST(ShotFraming, GrinderShotsTakeInTheWheelsAndTheCloseShotStandsOffTheirFaces)
 {
     LoadedScene scene(ReadDataFile("grinder.bin"));
     ASSERT_TRUE(scene.Loaded());
-    const std::vector<Vec3> wheel = Positions(scene, 1);
-    float front = 1e30f, tip = 0;
-    for (const Vec3& p : wheel)
+    // Each shaft carries a wheel at the back and a pinion nearer the cameras.
+    struct Wheel
     {
-        front = std::min(front, p.z);
-        tip = std::max(tip, std::hypot(p.x, p.y));
+        float front = 1e30f, tip = 0;
+    } wheel, pinion;
+    for (const Vec3& p : Positions(scene, 1))
+    {
+        Wheel& w = p.z > 100 ? wheel : pinion;
+        w.front = std::min(w.front, p.z);
+        w.tip = std::max(w.tip, std::hypot(p.x, p.y));
     }
+    ASSERT_GT(pinion.tip, 0.0f);
     const Vec3 centres[3] = {{-140, -130, 0}, {140, -130, 0}, {0, 100, 0}};
-    // The wheels turn, so their tip circles stand for them.
+    // The wheels turn, so their tip circles stand for them: the share of one in frame.
+    auto inFrame = [&](const Shot& shot, Vec3 centre, const Wheel& w)
+    {
+        int in = 0;
+        for (int i = 0; i < 32; ++i)
+        {
+            const float a = 2 * assets::kPi * static_cast<float>(i) / 32;
+            in += InFrame(shot, centre + Vec3{w.tip * std::cos(a), w.tip * std::sin(a), w.front},
+                          1.0f);
+        }
+        return static_cast<float>(in) / 32;
+    };
     for (float L = 0; L <= 22; L += 1)
     {
         for (float bass : {0.0f, 0.5f})
         {
+            SCOPED_TRACE(testing::Message() << "L = " << L << ", bass " << bass);
             const Shot wide = ShotAt(Grinder, 0, 105 + L, L, bass);
             for (const Vec3& c : centres)
-                for (int i = 0; i < 32; ++i)
-                {
-                    const float a = 2 * assets::kPi * static_cast<float>(i) / 32;
-                    EXPECT_TRUE(
-                        InFrame(wide, c + Vec3{tip * std::cos(a), tip * std::sin(a), front}, 1.0f))
-                        << "L = " << L << ", bass " << bass;
-                }
-            // The close shot looks along the faces: from a few units it saw only the nearest rim.
-            EXPECT_GT(front - ShotAt(Grinder, 1, 105 + L, L, bass).eye.z, 60.0f);
+                EXPECT_EQ(inFrame(wide, c, wheel), 1.0f);
+            // The close shot looks along the faces: from a few units it saw only the nearest
+            // rim, and past the rims no wheel but their edges. Its line of sight passes 100 or
+            // more from every shaft, so no wheel on them can be more than about half in it.
+            const Shot close = ShotAt(Grinder, 1, 105 + L, L, bass);
+            EXPECT_GT(pinion.front - close.eye.z, 60.0f);
+            float most = 0;
+            for (const Vec3& c : centres)
+                most = std::max(most, inFrame(close, c, pinion));
+            EXPECT_GT(most, 0.5f);
         }
     }
 }
