@@ -467,7 +467,15 @@ Scene BuildGrinder()
     // sees across its face.
     const Vec3 back{0, 0, kGrinderDepth};
     Mesh wheel = Translated(Wheel(), back);
-    wheel.Append(Translated(Scaled(Wheel(), kPinionScale), {0, 0, kPinionDepth}));
+    // Flat, its face mirrored the dark sky and ground to those cameras; shaded as a cone
+    // (normals leaning out by 0.8 rad), it mirrors the light panels. The cone is round, so the
+    // turning wheel keeps its highlights in place while the teeth pass through them.
+    Mesh pinion = Scaled(Wheel(), kPinionScale);
+    for (Vertex& v : pinion.vertices)
+        if (v.normal.z < -0.99f)
+            v.normal = Normalize(Normalize({v.position.x, v.position.y, 0}) * std::sin(0.8f) +
+                                 Vec3{0, 0, -std::cos(0.8f)});
+    wheel.Append(Translated(std::move(pinion), {0, 0, kPinionDepth}));
     wheel.Append(RotatedX(Cylinder(22, kPinionDepth, kGrinderDepth, 32), kPi / 2));
     scene.meshes.push_back({"wheel", wheel});
 
