@@ -5,8 +5,10 @@
 
 #include "Disp.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,12 @@ enum CapturePass
 };
 constexpr int kCapturePassCount = 3;
 
+// The longest wait on a GPU query: a driver that never answers one must not hang the capture.
+constexpr std::chrono::milliseconds kQueryWait{2000};
+
 // GPU time of each pass of one frame. BeginFrame before the first pass, EndFrame after the last;
-// Nanoseconds then waits for the GPU.
+// Nanoseconds then waits for the GPU, at most kQueryWait a query, and gives nothing when a query
+// did not answer in time or the GPU's clock could not be trusted over the frame.
 class PassTimer
 {
   public:
@@ -28,7 +34,7 @@ class PassTimer
     virtual void Begin(CapturePass pass) = 0;
     virtual void End(CapturePass pass) = 0;
     virtual void EndFrame() = 0;
-    virtual double Nanoseconds(CapturePass pass) = 0;
+    virtual std::optional<double> Nanoseconds(CapturePass pass) = 0;
 };
 
 // No box, no visible window and no sound card for the rest of the process; Ctrl-C (and, on
@@ -44,6 +50,6 @@ std::unique_ptr<PassTimer> CreatePassTimer();
 bool ReadBackBuffer(std::vector<std::uint8_t>& pixels);
 // Releases what the read-back keeps from frame to frame; before the display shuts down.
 void ReleaseReadBack();
-// Waits until the GPU has done everything asked of it.
+// Waits until the GPU has done everything asked of it (on Direct3D 11 at most a few kQueryWait).
 void WaitForGpu();
 std::string RendererName();

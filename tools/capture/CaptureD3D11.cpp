@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace
@@ -36,13 +37,23 @@ template <typename T> void Release(T*& object)
 ID3D11Texture2D* g_staging = nullptr;
 D3D11_TEXTURE2D_DESC g_stagingDesc{};
 
-// Spins on a query's data: the capture waits for the GPU anyway, and the queries are short.
-template <typename T> T QueryData(ID3D11DeviceContext* context, ID3D11Query* query)
+// Spins on a query's data, the queries being short, for at most `wait`: nothing when the
+// query has not answered by then or failed.
+template <typename T>
+std::optional<T> QueryData(ID3D11DeviceContext* context, ID3D11Query* query,
+                           std::chrono::milliseconds wait = kQueryWait)
 {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     T data{};
-    while (context->GetData(query, &data, sizeof data, 0) == S_FALSE)
+    for (;;)
+    {
+        const HRESULT result = context->GetData(query, &data, sizeof data, 0);
+        if (result == S_OK)
+            return data;
+        if (result != S_FALSE || std::chrono::steady_clock::now() > deadline)
+            return std::nullopt;
         Sleep(0);
-    return data;
+    }
 }
 
 // A pair of timestamps around each pass inside one disjoint query per frame, which gives the
@@ -94,16 +105,18 @@ class D3D11PassTimer final : public PassTimer
         ID3D11DeviceContext* context = Display()->context;
         context->End(disjoint);
         const auto data = QueryData<D3D11_QUERY_DATA_TIMESTAMP_DISJOINT>(context, disjoint);
-        frequency = data.Disjoint ? 0 : data.Frequency;
+        frequency = data && !data->Disjoint ? data->Frequency : 0;
     }
-    double Nanoseconds(CapturePass pass) override
+    std::optional<double> Nanoseconds(CapturePass pass) override
     {
         if (frequency == 0 || !begin[pass] || !end[pass])
-            return 0;
+            return std::nullopt;
         ID3D11DeviceContext* context = Display()->context;
-        const UINT64 first = QueryData<UINT64>(context, begin[pass]);
-        const UINT64 last = QueryData<UINT64>(context, end[pass]);
-        return last > first ? double(last - first) * 1e9 / double(frequency) : 0;
+        const auto first = QueryData<UINT64>(context, begin[pass]);
+        const auto last = QueryData<UINT64>(context, end[pass]);
+        if (!first || !last)
+            return std::nullopt;
+        return *last > *first ? double(*last - *first) * 1e9 / double(frequency) : 0;
     }
 
   private:
@@ -200,7 +213,10 @@ void WaitForGpu()
     if (FAILED(Display()->device->CreateQuery(&desc, &event)))
         return;
     context->End(event);
-    QueryData<BOOL>(context, event);
+    if (!QueryData<BOOL>(context, event, 5 * kQueryWait))
+        std::fprintf(
+            stderr, "ombrel-capture: the GPU did not finish its work in %lld s; going on\n",
+            (long long)std::chrono::duration_cast<std::chrono::seconds>(5 * kQueryWait).count());
     event->Release();
 }
 

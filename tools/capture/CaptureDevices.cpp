@@ -73,8 +73,7 @@ PassTimes TimedFrameDevice::Collect()
     timer.EndFrame();
     PassTimes times;
     for (int pass = 0; pass < kCapturePassCount; ++pass)
-        if (used[pass])
+        if ((times.used[pass] = used[pass]))
             times.nanoseconds[pass] = timer.Nanoseconds(CapturePass(pass));
-    times.particlesDrawn = used[ParticlePass];
     return times;
 }

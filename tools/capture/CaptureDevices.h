@@ -5,6 +5,8 @@
 #include "CaptureBackEnd.h"
 #include "FrameDevice.h"
 
+#include <optional>
+
 // Runs what carries state into later frames: the frame constants (which the particle step reads)
 // and the particle simulation where the frame would draw particles. Draws nothing.
 class SteppingFrameDevice final : public FrameDevice
@@ -30,11 +32,12 @@ class SteppingFrameDevice final : public FrameDevice
     DisplayFrameDevice display;
 };
 
-// GPU nanoseconds per pass of one frame; particles 0 where the frame draws none.
+// GPU nanoseconds per pass of one frame: nothing for a pass the frame does not draw, or whose
+// timing did not come back.
 struct PassTimes
 {
-    double nanoseconds[kCapturePassCount] = {};
-    bool particlesDrawn = false;
+    std::optional<double> nanoseconds[kCapturePassCount];
+    bool used[kCapturePassCount] = {};
 };
 
 // The display's frame device with the back end's timer around each pass.

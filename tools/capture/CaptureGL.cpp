@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
@@ -28,8 +29,17 @@ class GlPassTimer final : public PassTimer
     void Begin(CapturePass pass) override { glBeginQuery(GL_TIME_ELAPSED, queries[pass]); }
     void End(CapturePass) override { glEndQuery(GL_TIME_ELAPSED); }
     void EndFrame() override {}
-    double Nanoseconds(CapturePass pass) override
+    std::optional<double> Nanoseconds(CapturePass pass) override
     {
+        const auto deadline = std::chrono::steady_clock::now() + kQueryWait;
+        GLuint available = GL_FALSE;
+        while (glGetQueryObjectuiv(queries[pass], GL_QUERY_RESULT_AVAILABLE, &available),
+               available == GL_FALSE)
+        {
+            if (std::chrono::steady_clock::now() > deadline)
+                return std::nullopt;
+            std::this_thread::yield();
+        }
         GLuint64 nanoseconds = 0;
         glGetQueryObjectui64v(queries[pass], GL_QUERY_RESULT, &nanoseconds);
         return double(nanoseconds);

@@ -49,23 +49,27 @@ struct PassStatistics
     }
 };
 
+const char* const kPassNames[kCapturePassCount] = {"scene", "particles", "post"};
+
 void PrintBench(const CaptureOptions& options, const std::string& renderer,
-                const PassStatistics passes[kCapturePassCount], const PassStatistics& wall,
+                const PassStatistics passes[kCapturePassCount],
+                const std::int64_t missing[kCapturePassCount], const PassStatistics& wall,
                 double firstFrameMilliseconds, double steppingSeconds, std::int64_t steppedFrames)
 {
-    static const char* const kNames[kCapturePassCount] = {"scene", "particles", "post"};
     std::printf("\nombrel-capture --bench, %dx%d, %lld frames after the first (%s)\n",
                 options.width, options.height, (long long)wall.frames, renderer.c_str());
-    std::printf("%-22s %10s %10s %10s %8s\n", "pass (GPU time)", "mean ms", "min ms", "max ms",
-                "frames");
+    std::printf("%-22s %10s %10s %10s %8s %8s\n", "pass (GPU time)", "mean ms", "min ms", "max ms",
+                "frames", "missing");
     for (int pass = 0; pass < kCapturePassCount; ++pass)
     {
         const PassStatistics& p = passes[pass];
         if (p.frames == 0)
-            std::printf("%-22s %10s %10s %10s %8d\n", kNames[pass], "-", "-", "-", 0);
+            std::printf("%-22s %10s %10s %10s %8d %8lld\n", kPassNames[pass], "-", "-", "-", 0,
+                        (long long)missing[pass]);
         else
-            std::printf("%-22s %10.2f %10.2f %10.2f %8lld\n", kNames[pass], p.total / p.frames,
-                        p.least, p.most, (long long)p.frames);
+            std::printf("%-22s %10.2f %10.2f %10.2f %8lld %8lld\n", kPassNames[pass],
+                        p.total / p.frames, p.least, p.most, (long long)p.frames,
+                        (long long)missing[pass]);
     }
     if (wall.frames > 0)
     {
@@ -174,9 +178,12 @@ int Capture(const CaptureOptions& options)
     FrameClock clock;
     const std::string renderer = RendererName();
     SteppingFrameDevice stepper(run.frame);
-    std::unique_ptr<PassTimer> timer = CreatePassTimer();
-    auto timed = std::make_unique<TimedFrameDevice>(run.frame, *timer);
+    DisplayFrameDevice drawer(run.frame);
+    // GPU timing only for --bench: its waits on queries are where a driver can stall.
+    std::unique_ptr<PassTimer> timer = options.bench ? CreatePassTimer() : nullptr;
+    auto timed = timer ? std::make_unique<TimedFrameDevice>(run.frame, *timer) : nullptr;
     PassStatistics passes[kCapturePassCount];
+    std::int64_t missing[kCapturePassCount] = {};
     PassStatistics wall;
     double firstFrameMilliseconds = 0;
     const bool writes = !options.outFile.empty() || !options.pngDir.empty();
@@ -224,12 +231,12 @@ int Capture(const CaptureOptions& options)
         const auto frameStart = std::chrono::steady_clock::now();
         const float musicTime = FrameTime(target, options.fps);
         ComputeSpectrum(music, MusicFrameAt(musicTime), spectrum);
-        RunFrame(run.presentation, *timed, musicTime, clock.Advance(musicTime),
-                 SpectrumView(spectrum), RandomUnit);
+        RunFrame(run.presentation, timed ? static_cast<FrameDevice&>(*timed) : drawer, musicTime,
+                 clock.Advance(musicTime), SpectrumView(spectrum), RandomUnit);
         next = target + 1;
         if (writes)
             ReadBackBuffer(pixels);
-        const PassTimes times = timed->Collect();
+        const PassTimes times = timed ? timed->Collect() : PassTimes{};
         if (!options.outFile.empty() && !video.WriteFrame(pixels.data(), pixels.size()))
         {
             result = Fail("ffmpeg stopped taking frames at frame " + std::to_string(written) +
@@ -262,8 +269,16 @@ int Capture(const CaptureOptions& options)
         else
         {
             for (int pass = 0; pass < kCapturePassCount; ++pass)
-                if (pass != ParticlePass || times.particlesDrawn)
-                    passes[pass].Add(times.nanoseconds[pass] * 1e-6);
+            {
+                if (times.nanoseconds[pass])
+                    passes[pass].Add(*times.nanoseconds[pass] * 1e-6);
+                else if (times.used[pass] && missing[pass]++ == 0)
+                    std::fprintf(stderr,
+                                 "ombrel-capture: no GPU time for the %s pass of frame %lld (the "
+                                 "GPU did not answer in %lld ms); left out of the figures\n",
+                                 kPassNames[pass], (long long)target,
+                                 (long long)kQueryWait.count());
+            }
             wall.Add(frameMilliseconds);
         }
         frameProgress.Update(moments ? next : written);
@@ -293,8 +308,8 @@ int Capture(const CaptureOptions& options)
     Logger::Print("Exit.\n");
 
     if (options.bench)
-        PrintBench(options, renderer, passes, wall, firstFrameMilliseconds, steppingSeconds,
-                   stepped);
+        PrintBench(options, renderer, passes, missing, wall, firstFrameMilliseconds,
+                   steppingSeconds, stepped);
     const double seconds = double(written) / options.fps;
     if (result != 0)
         ; // the failure has been said, and nothing is reported as written
