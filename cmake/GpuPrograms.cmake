@@ -134,6 +134,11 @@ const GpuProgram* FindGpuProgram(const char* name)
             return &program;
     return nullptr;
 }
+
+std::span<const GpuProgram> AllGpuPrograms()
+{
+    return kPrograms;
+}
 " @ONLY)
     add_library(${target} STATIC ${table_source} ${headers})
     target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} PRIVATE ${out_dir})

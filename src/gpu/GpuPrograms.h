@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 struct GpuProgram
 {
@@ -12,3 +13,5 @@ struct GpuProgram
 
 // The program built from src/gpu/<name>.hlsl, or null when this build holds no such program.
 const GpuProgram* FindGpuProgram(const char* name);
+// Every program this build holds.
+std::span<const GpuProgram> AllGpuPrograms();
