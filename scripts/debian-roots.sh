@@ -1,7 +1,8 @@
 # What scripts/windows-env and scripts/release-env share: small Debian roots made once with
 # debootstrap under $roots (default /var/cache/ombrel), each stamped with its recipe number so an
 # older one is made again, one maker at a time (a lock), mounts only in private namespaces.
-# The caller sets $tool (its name in messages) and the array `recipe` (root name -> number).
+# The caller sets $tool (its name in messages) and the array `recipe` (root name -> number), and
+# may set `components` (root name -> archive components, default main).
 roots=${OMBREL_ROOTS:-/var/cache/ombrel}
 
 say() { echo "$tool: $*" >&2; }
@@ -48,7 +49,8 @@ make_root() {
   say "making the $name root in $root (debootstrap $suite)"
   local started=$SECONDS
   # debootstrap mounts /proc and /sys inside the target; the namespace takes them away with it.
-  if ! unshare --mount --propagation private debootstrap --variant=minbase "$suite" "$building" \
+  if ! unshare --mount --propagation private debootstrap --variant=minbase \
+         --components="${components[$name]:-main}" "$suite" "$building" \
          "$(mirror)" /usr/share/debootstrap/scripts/sid >"$roots/$name.log" 2>&1; then
     rm -rf "$building"
     fail "debootstrap of $suite from $(mirror) failed (is the Debian archive reachable?); see $roots/$name.log"
