@@ -85,6 +85,10 @@ expect_clean_exit() {
     has_line '^Shutdown\.\.\.$' || fail "no Shutdown... in the log"
     [ "${text##*$'\n'}" = "Exit." ] || fail "the log does not end with Exit."
     if has_line WARNING; then fail "warning in the log"; fi
+    # DXVK names itself on stderr; its absence would mean the run fell back to wined3d.
+    if [ "${OMBREL_D3D:-}" = dxvk ] && ! grep -q "DXVK: " stderr.txt; then
+        fail "no DXVK in the program's stderr"
+    fi
 }
 
 # DXGI does not allow a fullscreen swap chain to be released (Wine warns where Windows fails),
