@@ -84,9 +84,10 @@ extern "C"
     }
 
     // Starts a capture of the moments in `at` (seconds, comma-separated), or else of every frame
-    // from..to, on a clock of fps; the number of frames it will write, 0 after a failure.
+    // from..to, on a clock of fps, with or without the particles' draw (they are simulated
+    // either way); the number of frames it will write, 0 after a failure.
     EMSCRIPTEN_KEEPALIVE int ombrel_capture_start(int width, int height, int fps, double from,
-                                                  double to, const char* at)
+                                                  double to, const char* at, int drawParticles)
     {
         capture = new CaptureRun;
         capture->fps = fps;
@@ -102,6 +103,8 @@ extern "C"
         const DisplayMode mode{std::uint32_t(width), std::uint32_t(height), RGBA8, 60};
         if (!StartDisplayAndData(capture->run, mode, false, nullptr))
             return 0;
+        if (!drawParticles)
+            capture->run.frame.drawParticles = StepParticles;
         capture->stepper = std::make_unique<SteppingFrameDevice>(capture->run.frame);
         return int(capture->frames.size());
     }

@@ -3,7 +3,8 @@
 // and fullscreen only to a gesture). A viewer's choices: ?size=WxH (the picture's size),
 // ?fullscreen=0 (stay in the tab), ?display=N (fullscreen on screen N, where the browser lets a
 // page place itself). With ?at=S,S&size=WxH&fps=N it renders those moments on the capture tool's
-// fixed frame clock instead and hands the frames back as PNGs (window.ombrelCapture); with
+// fixed frame clock instead and hands the frames back as PNGs (window.ombrelCapture), and with
+// &particles=0 leaves the particles' draw out as the tool's --no-particles does; with
 // ?from=S&to=S&bench=1 it renders every frame of that span for timing only.
 // Opened from the file system, where browsers refuse to fetch, every file comes as a script
 // beside it (NAME.js, made by scripts/release) that hands over its bytes.
@@ -146,9 +147,9 @@
     const fps = Number(params.get('fps') || 60);
     const bench = params.has('bench');
     const count = program.ccall('ombrel_capture_start', 'number',
-      ['number', 'number', 'number', 'number', 'number', 'string'],
+      ['number', 'number', 'number', 'number', 'number', 'string', 'number'],
       [width, height, fps, Number(params.get('from') || 0), Number(params.get('to') || 150),
-       params.get('at') || '']);
+       params.get('at') || '', params.get('particles') === '0' ? 0 : 1]);
     if (!count) return fail('The capture could not start: ' + window.ombrelLog().trim().split('\n').pop());
     setState('playing');
     const frames = [];
