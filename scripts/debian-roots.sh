@@ -4,6 +4,7 @@
 # The caller sets $tool (its name in messages) and the array `recipe` (root name -> number), and
 # may set `components` (root name -> archive components, default main).
 roots=${OMBREL_ROOTS:-/var/cache/ombrel}
+declare -p components >/dev/null 2>&1 || declare -A components=()
 
 say() { echo "$tool: $*" >&2; }
 fail() { say "$*"; exit 1; }
