@@ -42,7 +42,7 @@ class PassTimer
 void PrepareCaptureProcess();
 bool StopRequested();
 
-// A window of the client size that is never shown; null on failure.
+// A window of the client size that is never shown; null on failure, after saying why.
 WindowHandle CreateCaptureWindow(int width, int height);
 // The back end's timers; needs the display started.
 std::unique_ptr<PassTimer> CreatePassTimer();

@@ -146,15 +146,18 @@ WindowHandle CreateCaptureWindow(int width, int height)
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = module;
     windowClass.lpszClassName = "Ombrel_Capture";
-    if (!RegisterClassA(&windowClass))
-        return nullptr;
     // Never shown: the swap chain only needs a window of the client size to belong to.
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT rect{0, 0, width, height};
     AdjustWindowRect(&rect, style, FALSE);
-    return CreateWindowExA(0, "Ombrel_Capture", "Ombrel capture", style, 0, 0,
-                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, module,
-                           nullptr);
+    HWND window = RegisterClassA(&windowClass)
+                      ? CreateWindowExA(0, "Ombrel_Capture", "Ombrel capture", style, 0, 0,
+                                        rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                                        nullptr, module, nullptr)
+                      : nullptr;
+    if (window == nullptr)
+        std::fprintf(stderr, "ombrel-capture: no window to draw in (error %lu)\n", GetLastError());
+    return window;
 }
 
 std::unique_ptr<PassTimer> CreatePassTimer()

@@ -1,13 +1,19 @@
-// The capture tool's back end on Linux: SDL's offscreen driver, OpenGL queries, POSIX signals.
+// The capture tool's back end on Linux: SDL's offscreen driver (EGL, no display server), OpenGL
+// queries, POSIX signals.
 #include "CaptureBackEnd.h"
 
 #include "DispGL.h"
 #include "Window.h"
 
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <thread>
 
 namespace
@@ -48,6 +54,40 @@ class GlPassTimer final : public PassTimer
   private:
     GLuint queries[kCapturePassCount] = {};
 };
+// SDL's offscreen driver takes the first EGL device that starts, which on a machine with Mesa
+// beside a GPU's driver can be Mesa's software one: it is told the first device that is not.
+// Where every device is software (llvmpipe) SDL's own choice stands.
+void ChooseGpuEglDevice()
+{
+    constexpr const char* kHint = "SDL_HINT_EGL_DEVICE"; // SDL reads its hints from the environment
+    if (std::getenv(kHint) != nullptr)
+        return;
+    // Kept loaded: SDL opens the same library again.
+    void* egl = SDL_LoadObject("libEGL.so.1");
+    const auto getProc =
+        egl ? reinterpret_cast<PFNEGLGETPROCADDRESSPROC>(SDL_LoadFunction(egl, "eglGetProcAddress"))
+            : nullptr;
+    if (getProc == nullptr)
+        return; // SDL says what is missing when it opens the window
+    const auto queryDevices =
+        reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(getProc("eglQueryDevicesEXT"));
+    const auto queryString =
+        reinterpret_cast<PFNEGLQUERYDEVICESTRINGEXTPROC>(getProc("eglQueryDeviceStringEXT"));
+    EGLDeviceEXT devices[8]; // SDL looks at no more
+    EGLint count = 0;
+    if (queryDevices == nullptr || queryString == nullptr ||
+        queryDevices(8, devices, &count) != EGL_TRUE)
+        return;
+    for (EGLint i = 0; i < count; ++i)
+    {
+        const char* extensions = queryString(devices[i], EGL_EXTENSIONS);
+        if (extensions != nullptr && std::strstr(extensions, "EGL_MESA_device_software") == nullptr)
+        {
+            setenv(kHint, std::to_string(i).c_str(), 1);
+            return;
+        }
+    }
+}
 } // namespace
 
 void PrepareCaptureProcess()
@@ -77,10 +117,19 @@ bool StopRequested()
 WindowHandle CreateCaptureWindow(int width, int height)
 {
     // At the picture's size, never fitted to a screen as the programs' windows are.
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return nullptr;
-    SetGlContextAttributes();
-    return SDL_CreateWindow("Ombrel", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    ChooseGpuEglDevice();
+    SDL_Window* window = nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+    {
+        SetGlContextAttributes();
+        window =
+            SDL_CreateWindow("Ombrel", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    }
+    if (window == nullptr)
+        std::fprintf(stderr,
+                     "ombrel-capture: no OpenGL context to draw with (no EGL driver?): %s\n",
+                     SDL_GetError());
+    return window;
 }
 
 std::unique_ptr<PassTimer> CreatePassTimer()
@@ -102,5 +151,10 @@ void WaitForGpu()
 
 std::string RendererName()
 {
-    return reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const auto text = [](GLenum name)
+    {
+        const GLubyte* value = glGetString(name);
+        return value ? std::string(reinterpret_cast<const char*>(value)) : std::string("?");
+    };
+    return text(GL_RENDERER) + ", by " + text(GL_VENDOR) + ", OpenGL " + text(GL_VERSION);
 }

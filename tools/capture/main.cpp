@@ -18,12 +18,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace
 {
@@ -39,6 +41,7 @@ struct PassStatistics
     double least = 0;
     double most = 0;
     std::int64_t frames = 0;
+    std::vector<double> values;
 
     void Add(double value)
     {
@@ -46,6 +49,17 @@ struct PassStatistics
         most = frames == 0 ? value : std::max(most, value);
         total += value;
         ++frames;
+        values.push_back(value);
+    }
+
+    // The value that `share` of the frames stay at or under (nearest rank).
+    double Percentile(double share) const
+    {
+        std::vector<double> sorted = values;
+        const std::size_t rank = std::size_t(std::ceil(share * double(sorted.size())));
+        const auto nth = sorted.begin() + std::ptrdiff_t(std::max<std::size_t>(rank, 1) - 1);
+        std::nth_element(sorted.begin(), nth, sorted.end());
+        return *nth;
     }
 };
 
@@ -58,23 +72,24 @@ void PrintBench(const CaptureOptions& options, const std::string& renderer,
 {
     std::printf("\nombrel-capture --bench, %dx%d, %lld frames after the first (%s)\n",
                 options.width, options.height, (long long)wall.frames, renderer.c_str());
-    std::printf("%-22s %10s %10s %10s %8s %8s\n", "pass (GPU time)", "mean ms", "min ms", "max ms",
-                "frames", "missing");
+    std::printf("%-22s %9s %9s %9s %9s %8s %8s\n", "pass (GPU time)", "mean ms", "p99 ms", "min ms",
+                "max ms", "frames", "missing");
     for (int pass = 0; pass < kCapturePassCount; ++pass)
     {
         const PassStatistics& p = passes[pass];
         if (p.frames == 0)
-            std::printf("%-22s %10s %10s %10s %8d %8lld\n", kPassNames[pass], "-", "-", "-", 0,
-                        (long long)missing[pass]);
+            std::printf("%-22s %9s %9s %9s %9s %8d %8lld\n", kPassNames[pass], "-", "-", "-", "-",
+                        0, (long long)missing[pass]);
         else
-            std::printf("%-22s %10.2f %10.2f %10.2f %8lld %8lld\n", kPassNames[pass],
-                        p.total / p.frames, p.least, p.most, (long long)p.frames,
-                        (long long)missing[pass]);
+            std::printf("%-22s %9.3f %9.3f %9.3f %9.3f %8lld %8lld\n", kPassNames[pass],
+                        p.total / p.frames, p.Percentile(0.99), p.least, p.most,
+                        (long long)p.frames, (long long)missing[pass]);
     }
     if (wall.frames > 0)
     {
-        std::printf("%-22s %10.2f %10.2f %10.2f %8lld\n", "whole frame (wall)",
-                    wall.total / wall.frames, wall.least, wall.most, (long long)wall.frames);
+        std::printf("%-22s %9.3f %9.3f %9.3f %9.3f %8lld\n", "whole frame (wall)",
+                    wall.total / wall.frames, wall.Percentile(0.99), wall.least, wall.most,
+                    (long long)wall.frames);
         std::printf("frames per second: %.3f\n", 1000.0 * wall.frames / wall.total);
     }
     std::printf("first frame (wall, with llvmpipe's shader compilation): %.0f ms\n",
@@ -148,8 +163,10 @@ int Capture(const CaptureOptions& options)
     const DisplayMode mode{std::uint32_t(options.width), std::uint32_t(options.height), RGBA8, 60};
     const WindowHandle window = CreateCaptureWindow(options.width, options.height);
     PresentationRun run;
-    if (!StartDisplayAndData(run, mode, false, window))
+    if (window == nullptr || !StartDisplayAndData(run, mode, false, window))
         return 1;
+    const std::string renderer = RendererName();
+    std::fprintf(stderr, "ombrel-capture: drawing with %s\n", renderer.c_str());
     if (options.noParticles)
         run.frame.drawParticles = StepParticles;
 
@@ -176,7 +193,6 @@ int Capture(const CaptureOptions& options)
     float spectrum[kSpectrumSize];
     std::vector<std::uint8_t> pixels;
     FrameClock clock;
-    const std::string renderer = RendererName();
     SteppingFrameDevice stepper(run.frame);
     DisplayFrameDevice drawer(run.frame);
     // GPU timing only for --bench: its waits on queries are where a driver can stall.
