@@ -165,16 +165,18 @@ for size in ${sizes//,/ }; do
       step=${step:--}
       draw=$(awk -v a="$part" -v b="$update" 'BEGIN { printf "%.3f", a - b }')
     fi
-    rows+=("$(printf '%-10s %-8s %-9s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s' "$size" \
+    rate=$(awk -v ms="$frame" 'BEGIN { if (ms > 0) printf "%.1f", 1000 / ms; else print "-" }')
+    rows+=("$(printf '%-10s %-8s %-9s %8s %8s %8s %8s %8s %8s %8s %8s %7s %8s %8s %8s' "$size" \
       "$segment" "$from-$to" "$scene" "$scene99" "$part" "$part99" "$post" "$post99" "$frame" \
-      "$frame99" "$update" "$draw" "$step")")
+      "$frame99" "$rate" "$update" "$draw" "$step")")
     record="{\"size\": \"$size\", \"segment\": \"$segment\", \"from\": $from, \"to\": $to"
     for pass in scene:$scene:$scene99 particles:$part:$part99 post:$post:$post99 \
                 frame:$frame:$frame99 update:$update:$update99; do
       IFS=: read -r name mean p99 <<<"$pass"
       record+=", \"${name}_ms\": [$(num "$mean"), $(num "$p99")]"
     done
-    records+=("$record, \"draw_ms\": $(num "$draw"), \"stepped_frame_wall_ms\": $(num "$step")}")
+    record+=", \"fps\": $(num "$rate"), \"draw_ms\": $(num "$draw")"
+    records+=("$record, \"stepped_frame_wall_ms\": $(num "$step")}")
   done
 done
 
@@ -188,10 +190,11 @@ achieved_gbps=$(awk -v b="$step_bytes" -v ms="${best_update:-0}" \
 echo
 echo "Ombrel GPU benchmark, $(date -u +%Y-%m-%d), $renderer"
 echo "driver: ${driver:-?}; frame clock $fps fps, spans of $seconds s; ms, GPU time of each pass"
-echo "(mean and 99th percentile), the frame's wall time; update and draw: the particle pass's two"
-echo "halves (mean); step: wall time of a frame stepped on the way, the update's CPU share included"
-printf '%-10s %-8s %-9s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n' size segment span scene \
-  p99 particles p99 post p99 frame p99 update draw step
+echo "(mean and 99th percentile), the frame's wall time and the frames a second it makes; update"
+echo "and draw: the particle pass's two halves (mean); step: wall time of a frame stepped on the"
+echo "way to the span, the update and the frame's CPU work"
+printf '%-10s %-8s %-9s %8s %8s %8s %8s %8s %8s %8s %8s %7s %8s %8s %8s\n' size segment span \
+  scene p99 particles p99 post p99 frame p99 fps update draw step
 printf '%s\n' "${rows[@]}"
 echo "particle update: $particles records of $particle_bytes bytes read and written," \
      "$((step_bytes / 1000000)) MB a step; fastest $best_update ms = $achieved_gbps GB/s" \

@@ -166,7 +166,7 @@ int Capture(const CaptureOptions& options)
     if (window == nullptr || !StartDisplayAndData(run, mode, false, window))
         return 1;
     const std::string renderer = RendererName();
-    std::fprintf(stderr, "ombrel-capture: drawing with %s\n", renderer.c_str());
+    std::printf("ombrel-capture: drawing with %s\n", renderer.c_str()); // stderr is for faults
     if (options.noParticles)
         run.frame.drawParticles = StepParticles;
 
