@@ -1,4 +1,4 @@
-// The process-wide display objects, shared by both back ends.
+// The process-wide display objects, shared by the three back ends.
 #include "Disp.h"
 #include "ConstantBuffer.h"
 

@@ -1,4 +1,4 @@
-// What both back ends share to build shader sets: the input layouts and the set-creation seam.
+// What the three back ends share to build shader sets: the input layouts and the set-creation seam.
 #pragma once
 
 #include "Shader.h"

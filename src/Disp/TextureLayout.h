@@ -1,4 +1,4 @@
-// Pure arithmetic of texture formats and of the initial-data layout shared by both back ends.
+// Pure arithmetic of texture formats and of the initial-data layout shared by the three back ends.
 #pragma once
 
 #include "Disp.h"

@@ -1,4 +1,4 @@
-// The table of texture records behind every TextureHandle, shared by both back ends.
+// The table of texture records behind every TextureHandle, shared by the three back ends.
 #pragma once
 
 #include "Disp.h"

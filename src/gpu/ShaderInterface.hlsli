@@ -1,6 +1,6 @@
 // GPU side of the CPU/GPU contract: constant blocks, vertex and inter-stage records, the particle
 // record. The byte layouts match ShaderInterface.h; every block has its own register in every
-// stage, so one binding per block serves all programs on both back ends.
+// stage, so one binding per block serves all programs on every back end.
 #ifndef SHADER_INTERFACE_HLSLI
 #define SHADER_INTERFACE_HLSLI
 

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-float g_spectrumLevel = 0.0f;
-
 Matrix4 ComputeProjectionMatrix(const CameraNode& camera)
 {
     const float halfAngle = camera.fieldOfView / 2;
@@ -71,10 +69,10 @@ CBufferObjectData MakeObjectConstants(const Matrix4& world)
 }
 
 void UpdateFrameConstants(CameraNode& camera, int width, int height, float time, float deltaTime,
-                          float fade)
+                          float fade, float spectrumLevel)
 {
     const CBufferFrameData frame =
-        MakeFrameConstants(camera, width, height, time, deltaTime, fade, g_spectrumLevel);
+        MakeFrameConstants(camera, width, height, time, deltaTime, fade, spectrumLevel);
     void* mapped = g_frameConstants->Map();
     if (!mapped)
         return;

@@ -15,10 +15,6 @@ struct Material
     float roughness = 0;
 };
 
-// The audio level of this frame (element 1 of the spectrum); the main loop refreshes it before
-// UpdateFrameConstants writes it into the frame block.
-extern float g_spectrumLevel;
-
 // Left-handed, depth 0..1, at a fixed 16:9 aspect ratio whatever the output size.
 Matrix4 ComputeProjectionMatrix(const CameraNode& camera);
 
@@ -29,8 +25,9 @@ CBufferFrameData MakeFrameConstants(CameraNode& camera, int width, int height, f
 CBufferObjectData MakeObjectConstants(const Matrix4& world);
 
 // Each maps its block, writes it, unmaps and binds it; a failed map writes and binds nothing.
+// spectrumLevel is the frame's audio level (element 1 of the spectrum).
 void UpdateFrameConstants(CameraNode& camera, int width, int height, float time, float deltaTime,
-                          float fade);
+                          float fade, float spectrumLevel);
 void UpdateObjectConstants(const Matrix4& world);
 void UpdateMaterialConstants(const Material& material);
 

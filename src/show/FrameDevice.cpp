@@ -60,8 +60,8 @@ void DisplayFrameDevice::BeginScenePass()
 void DisplayFrameDevice::WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime,
                                              float fade, float spectrumLevel)
 {
-    g_spectrumLevel = spectrumLevel;
-    UpdateFrameConstants(camera, resources.width, resources.height, musicTime, deltaTime, fade);
+    UpdateFrameConstants(camera, resources.width, resources.height, musicTime, deltaTime, fade,
+                         spectrumLevel);
 }
 
 void DisplayFrameDevice::BindSceneTextures()

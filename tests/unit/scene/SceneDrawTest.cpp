@@ -36,7 +36,6 @@ class SceneDrawTest : public testing::Test
     void TearDown() override
     {
         g_frameConstants = g_objectConstants = g_materialConstants = nullptr;
-        g_spectrumLevel = 0;
     }
 
     FakeConstantBuffer frame{128}, object{128}, material{32};
@@ -61,14 +60,13 @@ TEST_F(SceneDrawTest, ProjectionNumbers)
 
 TEST_F(SceneDrawTest, FrameBlockIsFilledClearedAndBoundToThreeStages)
 {
-    g_spectrumLevel = 0.25f;
     CameraNode expectedCamera;
     expectedCamera.transform = camera.transform;
     expectedCamera.target = &target;
     const Matrix4 viewProjection =
         Multiply(ComputeViewMatrix(expectedCamera), ComputeProjectionMatrix(expectedCamera));
 
-    UpdateFrameConstants(camera, 1920, 1080, 12.5f, 0.016f, 0.75f);
+    UpdateFrameConstants(camera, 1920, 1080, 12.5f, 0.016f, 0.75f, 0.25f);
     EXPECT_EQ(frame.calls,
               (std::vector<std::string>{"Map", "Unmap", "Bind 0 0", "Bind 1 0", "Bind 2 0"}));
     const auto block = Decode<CBufferFrameData>(frame);
@@ -164,7 +162,7 @@ TEST_F(SceneDrawTest, AFailedMapWritesAndBindsNothing)
 {
     for (FakeConstantBuffer* buffer : {&frame, &object, &material})
         buffer->mapFails = true;
-    UpdateFrameConstants(camera, 1920, 1080, 1, 1, 1);
+    UpdateFrameConstants(camera, 1920, 1080, 1, 1, 1, 0);
     UpdateObjectConstants(MakeIdentity());
     UpdateMaterialConstants(Material{});
     for (FakeConstantBuffer* buffer : {&frame, &object, &material})
