@@ -26,5 +26,8 @@ extern ConstantBuffer* g_frameConstants;
 extern ConstantBuffer* g_objectConstants;
 extern ConstantBuffer* g_materialConstants;
 
-// Creates the three blocks of the system on the current back end.
+// Creates the three blocks of the system on the current back end, sized by their layouts; false
+// at the first that fails.
 bool CreateConstantBuffers();
+// A block of the build's back end, not yet created (each back end has its own).
+ConstantBuffer* NewConstantBuffer();

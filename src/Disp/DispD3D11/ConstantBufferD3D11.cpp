@@ -65,15 +65,7 @@ void ConstantBufferD3D11::Bind(std::uint32_t stage, std::uint32_t slot)
         context->CSSetConstantBuffers(slot, 1, &buffer);
 }
 
-bool CreateConstantBuffers()
+ConstantBuffer* NewConstantBuffer()
 {
-    Logger::Print("Creating CBuffers...\n");
-    g_frameConstants = new ConstantBufferD3D11;
-    g_objectConstants = new ConstantBufferD3D11;
-    g_materialConstants = new ConstantBufferD3D11;
-    if (!g_frameConstants->Create(128))
-        return false;
-    if (!g_objectConstants->Create(128))
-        return false;
-    return g_materialConstants->Create(32);
+    return new ConstantBufferD3D11;
 }

@@ -66,15 +66,7 @@ void ConstantBufferGL::Bind(std::uint32_t /*stage*/, std::uint32_t slot)
     glBindBufferBase(GL_UNIFORM_BUFFER, slot, buffer);
 }
 
-bool CreateConstantBuffers()
+ConstantBuffer* NewConstantBuffer()
 {
-    Logger::Print("Creating CBuffers...\n");
-    g_frameConstants = new ConstantBufferGL;
-    g_objectConstants = new ConstantBufferGL;
-    g_materialConstants = new ConstantBufferGL;
-    if (!g_frameConstants->Create(128))
-        return false;
-    if (!g_objectConstants->Create(128))
-        return false;
-    return g_materialConstants->Create(32);
+    return new ConstantBufferGL;
 }

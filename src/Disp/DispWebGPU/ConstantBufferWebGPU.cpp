@@ -59,15 +59,7 @@ class ConstantBufferWebGPU final : public ConstantBuffer
 };
 } // namespace
 
-bool CreateConstantBuffers()
+ConstantBuffer* NewConstantBuffer()
 {
-    Logger::Print("Creating CBuffers...\n");
-    g_frameConstants = new ConstantBufferWebGPU;
-    g_objectConstants = new ConstantBufferWebGPU;
-    g_materialConstants = new ConstantBufferWebGPU;
-    if (!g_frameConstants->Create(128))
-        return false;
-    if (!g_objectConstants->Create(128))
-        return false;
-    return g_materialConstants->Create(32);
+    return new ConstantBufferWebGPU;
 }
