@@ -57,6 +57,15 @@ bool IsDepthFormat(PixelFormat format)
     return format == D24S8 || format == D32F;
 }
 
+bool IsCreatableTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
+                        PixelFormat format, std::uint32_t flags)
+{
+    const bool cube = (flags & CubeMap) != 0;
+    return format <= D32F && width != 0 && height != 0 && width <= kMaxTextureSize &&
+           height <= kMaxTextureSize && IsDepthFormat(format) == depth &&
+           !(render && IsBlockCompressed(format)) && !(depth && cube) && !(cube && width != height);
+}
+
 std::uint32_t TextureLevelCount(std::uint32_t levels, std::uint32_t flags)
 {
     if (flags & CubeMap)

@@ -20,6 +20,12 @@ std::uint32_t PixelPitch(PixelFormat format);
 bool IsBlockCompressed(PixelFormat format);
 bool IsDepthFormat(PixelFormat format);
 
+// Whether Direct3D 11 creates a texture so described: a known format, a depth format exactly for
+// a depth texture, sides 1 to kMaxTextureSize, no block-compressed render target, no depth cube
+// and no cube that is not square. The other back ends refuse the rest as Direct3D would.
+bool IsCreatableTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
+                        PixelFormat format, std::uint32_t flags);
+
 // Levels of the texture itself: 0 (full chain) with GenerateMips, the argument for a cube, else 1.
 std::uint32_t TextureLevelCount(std::uint32_t levels, std::uint32_t flags);
 

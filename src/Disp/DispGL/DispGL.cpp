@@ -293,14 +293,10 @@ sTexGL* DispGL::AllocateTexture(bool render, bool depth, std::uint32_t width, st
                                 PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                                 const void* data, std::size_t dataSize)
 {
-    // The combinations Direct3D refuses at texture creation are refused here too.
-    const bool usable = format < sizeof kGlFormats / sizeof kGlFormats[0] && width != 0 &&
-                        height != 0 && width <= kMaxTextureSize && height <= kMaxTextureSize &&
-                        IsDepthFormat(format) == depth && !(render && IsBlockCompressed(format)) &&
-                        !(depth && (flags & CubeMap));
+    static_assert(sizeof kGlFormats / sizeof kGlFormats[0] == D32F + 1);
     const bool cube = (flags & CubeMap) != 0;
     SubresourceLayout layout;
-    if (!usable || (cube && width != height) ||
+    if (!IsCreatableTexture(render, depth, width, height, format, flags) ||
         (data && !LayoutSubresources(width, height, format, levels, flags, dataSize, layout)))
     {
         Logger::Print("CreateTexture2D failed.\n");

@@ -79,16 +79,11 @@ sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, st
                                      PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                                      const void* data, std::size_t dataSize)
 {
-    // The combinations Direct3D refuses at texture creation are refused here too.
     const bool depth = kind == DepthTexture;
     const bool render = kind == RenderTexture;
     const bool cube = (flags & CubeMap) != 0;
-    const bool usable = format <= D32F && width != 0 && height != 0 && width <= kMaxTextureSize &&
-                        height <= kMaxTextureSize && IsDepthFormat(format) == depth &&
-                        !(render && IsBlockCompressed(format)) && !(depth && cube) &&
-                        !(cube && width != height);
     SubresourceLayout layout;
-    if (!usable ||
+    if (!IsCreatableTexture(render, depth, width, height, format, flags) ||
         (data && !LayoutSubresources(width, height, format, levels, flags, dataSize, layout)))
     {
         Logger::Print("CreateTexture2D failed.\n");

@@ -145,3 +145,31 @@ TEST(SubresourceLayoutTest, RefusesWhatCannotBeLaidOutWithinTheData)
     EXPECT_TRUE(LayoutSubresources(4, 4, R8, 21, CubeMap, std::size_t(1) << 20, layout));
     EXPECT_EQ(layout.count, 126u);
 }
+
+TEST(TextureLayout, TheCombinationsDirect3DRefusesAreRefused)
+{
+    struct Case
+    {
+        const char* what;
+        bool render, depth;
+        std::uint32_t width, height;
+        PixelFormat format;
+        std::uint32_t flags;
+    };
+    const Case refused[] = {
+        {"unknown format", false, false, 4, 4, static_cast<PixelFormat>(D32F + 1), 0},
+        {"zero side", false, false, 0, 4, RGBA8, 0},
+        {"too tall", false, false, 4, kMaxTextureSize + 1, RGBA8, 0},
+        {"depth format for colour", false, false, 4, 4, D32F, 0},
+        {"colour format for depth", false, true, 4, 4, RGBA16F, 0},
+        {"compressed render target", true, false, 4, 4, BC1, 0},
+        {"depth cube", false, true, 4, 4, D24S8, CubeMap},
+        {"cube not square", false, false, 8, 4, RGBA8, CubeMap},
+    };
+    for (const Case& c : refused)
+        EXPECT_FALSE(IsCreatableTexture(c.render, c.depth, c.width, c.height, c.format, c.flags))
+            << c.what;
+    EXPECT_TRUE(IsCreatableTexture(true, false, kMaxTextureSize, 1, RGBA16F, 0));
+    EXPECT_TRUE(IsCreatableTexture(false, true, 1920, 1080, D24S8, 0));
+    EXPECT_TRUE(IsCreatableTexture(false, false, 256, 256, BC5, CubeMap | GenerateMips));
+}
