@@ -54,6 +54,7 @@ class GlPassTimer final : public PassTimer
   private:
     GLuint queries[kCapturePassCount] = {};
 };
+
 // SDL's offscreen driver takes the first EGL device that starts, which on a machine with Mesa
 // beside a GPU's driver can be Mesa's software one: it is told the first device that is not.
 // Where every device is software (llvmpipe) SDL's own choice stands.
