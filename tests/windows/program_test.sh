@@ -44,14 +44,21 @@ has_line() { grep -q "$1" <<<"$(log)"; }
 
 # Presses Return in the box titled "ERROR" until it has closed. Wine may replace a new box's X
 # window while it maps it, and xdotool reports an error when the box closes under its key press,
-# so the box's absence is what counts.
+# so the box's absence is what counts: twice in a row, after a key was sent (a box caught between
+# its two windows is not a closed one).
 dismiss_box() {
-    local box
-    for _ in $(seq 20); do
+    local box pressed=0 absent=0
+    for _ in $(seq 40); do
         box=$(window_id ERROR)
-        [ -n "$box" ] || return 0
-        xdotool key --window "$box" Return 2>/dev/null || true
-        sleep 0.5
+        if [ -z "$box" ]; then
+            [ $pressed = 1 ] && absent=$((absent + 1))
+            [ $absent -ge 2 ] && return 0
+        elif viewable "$box"; then
+            absent=0
+            xdotool key --window "$box" Return 2>/dev/null || true
+            pressed=1
+        fi
+        sleep 0.25
     done
     fail "the box did not close on Return"
 }
