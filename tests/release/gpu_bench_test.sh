@@ -5,6 +5,7 @@
 # it stops at once with one line that says so.
 # Usage: gpu_bench_test.sh ROOT_NAME BUNDLE.tar.gz   (as root, or through sudo)
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 if [ "$(id -u)" -ne 0 ]; then exec sudo --preserve-env=OMBREL_ROOTS "$0" "$@"; fi
 
 if [ "${OMBREL_BENCH_INSIDE:-}" != 1 ]; then
@@ -18,7 +19,8 @@ fi
 bundle=$(readlink -f "$2")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$bundle" ] || fail "no $2: run scripts/gpu-bundle"
-mount -t tmpfs -o size=4g tmpfs /tmp
+. "$here/private-tmp.sh"
+private_tmp 4g "$bundle"
 mkdir -p /tmp/upper /tmp/work /tmp/root
 mount -t overlay overlay -o "lowerdir=$OMBREL_ROOT,upperdir=/tmp/upper,workdir=/tmp/work" /tmp/root
 sys=/tmp/root

@@ -26,8 +26,9 @@ fail() {
   exit 1
 }
 . "$here/../support/program-wait.sh"
+. "$here/private-tmp.sh"
 
-mount -t tmpfs -o size=6g tmpfs /tmp
+private_tmp 6g "$dist" "$linux_bin"
 mkdir -p /tmp/upper /tmp/work /tmp/root /tmp/.X11-unix
 chmod 1777 /tmp/.X11-unix
 mount -t overlay overlay -o "lowerdir=$OMBREL_ROOT,upperdir=/tmp/upper,workdir=/tmp/work" /tmp/root
