@@ -1,4 +1,4 @@
-// The WebGPU device's calls, written in JavaScript (src/web/library-webgpu.js). Ids name the
+// The WebGPU device's calls, written in JavaScript (library-webgpu.js). Ids name the
 // objects kept on that side; 0 names none.
 #pragma once
 
