@@ -1,6 +1,6 @@
 // Our declarations of the ten BASS calls the program makes. On Windows they are imported from
-// bass.dll (the real library or ours, BassWin32.cpp); elsewhere BassSDL.cpp implements them over
-// libmpg123 and SDL2 audio.
+// bass.dll (the real library or ours); ours, and the calls elsewhere, are Bass.cpp over the
+// platform's AudioOutput.
 #pragma once
 
 #include <cstdint>

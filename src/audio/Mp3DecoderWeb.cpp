@@ -8,7 +8,7 @@
 
 extern "C"
 {
-    // Written in JavaScript (src/web/library-audio.js). Sample frames of the file the page
+    // Written in JavaScript (library-audio.js). Sample frames of the file the page
     // decoded under that path, 0 when it has none; then the samples, 16-bit interleaved stereo.
     std::uint32_t ombrel_audio_open(const char* path);
     void ombrel_audio_samples(std::int16_t* out);

@@ -1,5 +1,5 @@
-// The player on SDL's dummy audio driver (SDL_AUDIODRIVER=dummy), which consumes samples at the
-// real-time rate without a sound card.
+// The BASS calls on SDL's dummy audio driver (SDL_AUDIODRIVER=dummy), which consumes samples at
+// the real-time rate without a sound card.
 #include "AudioTestSupport.h"
 #include "Bass.h"
 

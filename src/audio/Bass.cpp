@@ -1,18 +1,15 @@
-// The ten BASS calls of the program on Windows, as our own bass.dll: whole-file decoding through
-// the system's MP3 codec, waveOut output, the position being heard and its spectrum, with the
-// meanings of the Linux layer (BassSDL.cpp). The program makes these calls from one thread; the
-// feeder thread reads the stream under the player's lock.
+// The ten BASS calls of the program, over this platform's AudioOutput: the argument checks and
+// their messages, one stream at a time with fresh handles, the position being heard and its
+// spectrum. The program makes these calls from one thread.
 #include "Bass.h"
 
+#include "AudioOutput.h"
 #include "HeardPosition.h"
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
-#include "WaveOutPlayer.h"
 
+#include <chrono>
 #include <cstdio>
-#include <cstring>
-
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -26,72 +23,29 @@ struct Stream
 {
     HSTREAM handle = 0;
     DecodedMusic music;
-    HeardPosition position; // caller's thread only
+    HeardPosition position;
     LostDeviceClock lostDevice;
-    // Shared with the feeder thread under the lock.
-    bool playing = false;
-    bool reachedDevice = false;    // its first frame has been written to the device
-    std::uint64_t deviceStart = 0; // where in the device's frames that was
-    std::uint64_t framesFed = 0;   // frames handed to the device, silence past the end too
 };
 
 struct Player
 {
-    bool initialised = false;
-    CRITICAL_SECTION lock{};
-    WaveOutPlayer output;
-    std::unique_ptr<Stream> stream; // one stream at a time is all the program needs
+    std::unique_ptr<AudioOutput> output; // set from BASS_Init to BASS_Free
+    std::unique_ptr<Stream> stream;      // one stream at a time is all the program needs
     HSTREAM lastHandle = 0;
 };
 
 Player player;
 
-class PlayerLock
-{
-  public:
-    PlayerLock() { EnterCriticalSection(&player.lock); }
-    ~PlayerLock() { LeaveCriticalSection(&player.lock); }
-    PlayerLock(const PlayerLock&) = delete;
-    PlayerLock& operator=(const PlayerLock&) = delete;
-};
-
-void FillDeviceBuffer(void*, std::int16_t* out, std::size_t frames, std::uint64_t firstDeviceFrame)
-{
-    std::memset(out, 0, frames * MusicBytesPerFrame);
-    PlayerLock lock;
-    Stream* stream = player.stream.get();
-    if (!stream || !stream->playing)
-        return;
-    if (!stream->reachedDevice)
-    {
-        stream->reachedDevice = true;
-        stream->deviceStart = firstDeviceFrame;
-    }
-    const std::size_t musicFrames = stream->music.FrameCount();
-    if (stream->framesFed < musicFrames)
-    {
-        const std::size_t count = std::min<std::size_t>(
-            frames, musicFrames - static_cast<std::size_t>(stream->framesFed));
-        std::memcpy(out, stream->music.samples.data() + stream->framesFed * 2,
-                    count * MusicBytesPerFrame);
-    }
-    stream->framesFed += frames;
-}
-
 double NowSeconds()
 {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 std::uint64_t HeardFrame(Stream& stream)
 {
-    const std::uint64_t played = player.output.PlayedFrames();
     // A device that failed counts no more: the pictures must not stop with it.
-    if (!stream.lostDevice.Lost() && player.output.Failed())
+    if (!stream.lostDevice.Lost() && player.output->Failed())
     {
         stream.lostDevice.Lose(NowSeconds(), stream.position.Reported());
         std::fprintf(stderr, "bass: the sound device failed at %.2f s; the music's clock runs on\n",
@@ -99,15 +53,7 @@ std::uint64_t HeardFrame(Stream& stream)
     }
     if (stream.lostDevice.Lost())
         return stream.lostDevice.Frame(NowSeconds());
-    bool reached = false;
-    std::uint64_t start = 0;
-    {
-        PlayerLock lock;
-        reached = stream.reachedDevice;
-        start = stream.deviceStart;
-    }
-    const std::uint64_t deviceFrames = reached && played > start ? played - start : 0;
-    return stream.position.Next(NowSeconds(), deviceFrames);
+    return stream.position.Next(NowSeconds(), player.output->FramesPlayed());
 }
 
 Stream* FindStream(DWORD handle)
@@ -128,7 +74,7 @@ HSTREAM NextHandle()
 
 BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*)
 {
-    if (player.initialised)
+    if (player.output)
     {
         std::fprintf(stderr, "BASS_Init: already initialised\n");
         return 0;
@@ -138,43 +84,41 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*)
         std::fprintf(stderr, "BASS_Init: only the default device (-1) at 44100 Hz is supported\n");
         return 0;
     }
-    InitializeCriticalSection(&player.lock);
-    if (!player.output.Open(FillDeviceBuffer, nullptr))
-    {
-        DeleteCriticalSection(&player.lock);
+    auto output = MakeAudioOutput();
+    if (!output->Open())
         return 0;
-    }
-    player.initialised = true;
+    player.output = std::move(output);
     return 1;
 }
 
 BOOL BASS_Free()
 {
-    if (!player.initialised)
+    if (!player.output)
         return 0;
-    // Closing stops the feeder thread, so the stream goes after the device.
-    player.output.Close();
+    // The device stops reading the music before the music goes.
+    player.output->Close();
+    player.output.reset();
     player.stream.reset();
-    DeleteCriticalSection(&player.lock);
-    player.initialised = false;
     return 1;
 }
 
 BOOL BASS_Start()
 {
-    // The device is fed from BASS_Init on; there is nothing paused to resume.
-    return player.initialised;
+    if (!player.output)
+        return 0;
+    player.output->Start();
+    return 1;
 }
 
 BOOL BASS_Update(DWORD)
 {
-    // The feeder thread keeps the device fed on its own; there is nothing to top up.
-    return player.initialised;
+    // Every output keeps its device fed on its own; there is nothing to top up.
+    return player.output != nullptr;
 }
 
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD)
 {
-    if (!player.initialised)
+    if (!player.output)
     {
         std::fprintf(stderr, "BASS_StreamCreateFile: BASS_Init has not succeeded\n");
         return 0;
@@ -193,21 +137,16 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     if (!DecodeMp3File(static_cast<const char*>(file), stream->music))
         return 0;
     stream->handle = NextHandle();
-    const HSTREAM handle = stream->handle;
-    PlayerLock lock;
     player.stream = std::move(stream);
-    return handle;
+    return player.stream->handle;
 }
 
 BOOL BASS_StreamFree(HSTREAM handle)
 {
     if (!FindStream(handle))
         return 0;
-    std::unique_ptr<Stream> freed;
-    {
-        PlayerLock lock;
-        freed = std::move(player.stream);
-    }
+    player.output->Stop();
+    player.stream.reset();
     return 1;
 }
 
@@ -216,15 +155,12 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
     Stream* stream = FindStream(handle);
     if (!stream)
         return 0;
-    PlayerLock lock;
     if (restart)
     {
-        stream->framesFed = 0;
-        stream->reachedDevice = false;
         stream->position.Restart();
         stream->lostDevice = LostDeviceClock{};
     }
-    stream->playing = true;
+    player.output->Play(stream->music, restart != 0);
     return 1;
 }
 

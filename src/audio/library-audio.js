@@ -1,6 +1,6 @@
-// The sound side of the browser's BASS calls (src/audio/BassWeb.cpp). The page decodes the music
-// with Web Audio while it loads (Module.decodedAudio, by path) and makes the AudioContext
-// (Module.audioContext) at 44.1 kHz; playing starts from the start button's gesture.
+// The sound side of the browser build (AudioOutputWeb.cpp, Mp3DecoderWeb.cpp). The page decodes
+// the music with Web Audio while it loads (Module.decodedAudio, by path) and makes the
+// AudioContext (Module.audioContext) at 44.1 kHz; playing starts from the start button's gesture.
 'use strict';
 
 var LibraryOmbrelAudio = {
