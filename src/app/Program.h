@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Bass.h"
-#include "MainLoop.h"
+#include "FrameClock.h"
 #include "Startup.h"
 
 struct ProgramRun

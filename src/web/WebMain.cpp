@@ -1,13 +1,10 @@
 // The presentation in a browser: the page calls these from its frame callback. Playing runs the
 // program's own start-up, frames and shutdown; capturing runs ombrel-capture's fixed frame clock
 // and hands each frame to write back to the page, which reads it from the back buffer.
-#include "CaptureDevices.h"
-#include "FramePlan.h"
+#include "FrameStepper.h"
 #include "Logger.h"
 #include "Particles.h"
 #include "Program.h"
-#include "RandomUnit.h"
-#include "Spectrum.h"
 
 #include <emscripten/emscripten.h>
 
@@ -26,13 +23,7 @@ struct CaptureRun
 {
     PresentationRun run;
     DecodedMusic music;
-    FrameClock clock;
-    std::vector<std::int64_t> frames;
-    std::size_t written = 0; // frames[written] is the next one to draw
-    std::int64_t next = 0;   // the next frame of the clock
-    int fps = 60;
-    float spectrum[kSpectrumSize] = {};
-    std::unique_ptr<SteppingFrameDevice> stepper;
+    std::unique_ptr<FrameStepper> stepper;
 };
 CaptureRun* capture = nullptr;
 
@@ -90,9 +81,8 @@ extern "C"
                                                   double to, const char* at, int drawParticles)
     {
         capture = new CaptureRun;
-        capture->fps = fps;
-        capture->frames = PlanFrames(from, to, ParseMoments(at), fps);
-        if (capture->frames.empty())
+        const std::vector<std::int64_t> frames = PlanFrames(from, to, ParseMoments(at), fps);
+        if (frames.empty())
             return 0;
         Logger::Print("Starting application...\n");
         if (!DecodeMp3File("data/music.mp3", capture->music))
@@ -105,37 +95,33 @@ extern "C"
             return 0;
         if (!drawParticles)
             capture->run.frame.drawParticles = StepParticles;
-        capture->stepper = std::make_unique<SteppingFrameDevice>(capture->run.frame);
-        return int(capture->frames.size());
+        capture->stepper = std::make_unique<FrameStepper>(
+            capture->run.presentation, capture->run.frame, capture->music, frames, fps);
+        return int(frames.size());
     }
 
     // Runs the next frame of the clock: 1 when it was drawn for writing (the back buffer holds
     // it), 0 when it was only stepped, -1 when every frame has been written.
     EMSCRIPTEN_KEEPALIVE int ombrel_capture_next()
     {
-        if (!capture || capture->written >= capture->frames.size())
+        if (!capture || !capture->stepper || capture->stepper->Finished())
             return -1;
-        const std::int64_t frame = capture->next++;
-        const float musicTime = FrameTime(frame, capture->fps);
-        ComputeSpectrum(capture->music, MusicFrameAt(musicTime), capture->spectrum);
-        const float deltaTime = capture->clock.Advance(musicTime);
-        if (frame < capture->frames[capture->written])
+        FrameStepper& stepper = *capture->stepper;
+        const bool shown = stepper.NextIsShown();
+        if (shown)
         {
-            RunFrame(capture->run.presentation, *capture->stepper, musicTime, deltaTime,
-                     SpectrumView(capture->spectrum), RandomUnit);
-            ombrel_gpu_flush();
-            return 0;
+            DisplayFrameDevice device(capture->run.frame);
+            stepper.Show(device);
         }
-        RenderFrame(capture->run.presentation, capture->run.frame, musicTime, deltaTime,
-                    SpectrumView(capture->spectrum));
+        else
+            stepper.Step();
         ombrel_gpu_flush();
-        ++capture->written;
-        return 1;
+        return shown ? 1 : 0;
     }
 
     EMSCRIPTEN_KEEPALIVE double ombrel_capture_time()
     {
-        return capture ? capture->clock.previousTime : 0.0;
+        return capture && capture->stepper ? capture->stepper->Time() : 0.0;
     }
 
     EMSCRIPTEN_KEEPALIVE void ombrel_capture_stop()

@@ -3,7 +3,6 @@
 #include "CaptureBackEnd.h"
 
 #include "DispGL.h"
-#include "Window.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

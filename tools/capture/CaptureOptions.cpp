@@ -1,7 +1,7 @@
 // Parsing and checking ombrel-capture's options.
 #include "CaptureOptions.h"
 
-#include "MainLoop.h"
+#include "FrameClock.h"
 
 #include <cmath>
 #include <cstdlib>

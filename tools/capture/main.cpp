@@ -1,19 +1,15 @@
 // ombrel-capture: the presentation rendered on a fixed frame clock into an MP4 or PNG files,
 // with no window on screen, no sound card and never a modal box.
-#include "CaptureDevices.h"
 #include "CaptureOptions.h"
-#include "FramePlan.h"
+#include "FrameStepper.h"
 #include "PngFile.h"
 #include "Progress.h"
+#include "TimedFrameDevice.h"
 #include "VideoPipe.h"
 
 #include "Logger.h"
-#include "MainLoop.h"
 #include "Particles.h"
-#include "RandomUnit.h"
-#include "Spectrum.h"
 #include "Startup.h"
-#include "Window.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -126,33 +122,245 @@ double Seconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-int Capture(const CaptureOptions& options)
+// What --bench prints, gathered frame by frame.
+struct BenchFigures
 {
-    const std::vector<std::int64_t> frames =
-        PlanFrames(options.from, options.to, options.at, options.fps);
-    if (frames.empty())
-        return Fail("no frame of the --fps clock lies between --from and --to");
+    PassStatistics passes[kCapturePassCount];
+    std::int64_t missing[kCapturePassCount] = {};
+    PassStatistics wall;
+    double firstFrameMilliseconds = 0;
+    double steppingSeconds = 0;
+    std::int64_t stepped = 0;
 
-    std::string ffmpeg;
+    // The `written`th frame (clock frame `frame`) took `milliseconds` with the passes' `times`.
+    void AddFrame(std::int64_t written, std::int64_t frame, double milliseconds,
+                  const PassTimes& times)
+    {
+        // llvmpipe compiles its shader variants during the first frame: kept out of the means.
+        if (written == 1)
+        {
+            firstFrameMilliseconds = milliseconds;
+            return;
+        }
+        for (int pass = 0; pass < kCapturePassCount; ++pass)
+        {
+            if (times.nanoseconds[pass])
+                passes[pass].Add(*times.nanoseconds[pass] * 1e-6);
+            else if (times.used[pass] && missing[pass]++ == 0)
+                std::fprintf(stderr,
+                             "ombrel-capture: no GPU time for the %s pass of frame %lld (the GPU "
+                             "did not answer in %lld ms); left out of the figures\n",
+                             kPassNames[pass], (long long)frame, (long long)kQueryWait.count());
+        }
+        wall.Add(milliseconds);
+    }
+};
+
+// Checks what the capture needs before anything starts: frames to write, ffmpeg for a video
+// (its path into `ffmpeg`), data/, the PNG folder. The message of the first that fails, or "".
+std::string CheckBeforeStart(const CaptureOptions& options, const std::vector<std::int64_t>& frames,
+                             std::string& ffmpeg)
+{
+    if (frames.empty())
+        return "no frame of the --fps clock lies between --from and --to";
     if (!options.outFile.empty())
     {
         ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty())
-            return Fail("the ffmpeg program is not installed (not on the PATH); --out needs it, "
-                        "--png-dir DIR writes PNG files without it");
+            return "the ffmpeg program is not installed (not on the PATH); --out needs it, "
+                   "--png-dir DIR writes PNG files without it";
     }
     if (!std::filesystem::is_directory("data"))
-        return Fail("no data/ folder in " + std::filesystem::current_path().string() +
-                    ": run it beside the programs' data/ folder");
+        return "no data/ folder in " + std::filesystem::current_path().string() +
+               ": run it beside the programs' data/ folder";
     if (!options.pngDir.empty())
     {
         std::error_code error;
         std::filesystem::create_directories(options.pngDir, error);
         if (!std::filesystem::is_directory(options.pngDir))
-            return Fail("cannot make the folder " + options.pngDir);
+            return "cannot make the folder " + options.pngDir;
+    }
+    return "";
+}
+
+bool StartVideo(VideoPipe& video, const CaptureOptions& options, const std::string& ffmpeg,
+                const std::vector<std::int64_t>& frames)
+{
+    VideoSettings settings;
+    settings.ffmpeg = ffmpeg;
+    settings.outFile = options.outFile;
+    settings.musicFile = "data/music.mp3";
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.fps = options.fps;
+    settings.musicStart = FrameTime(frames.front(), options.fps);
+    settings.duration = double(frames.size()) / options.fps;
+    return video.Start(settings);
+}
+
+// The capture from start-up to shutdown: the frames run, drawn and written in clock order.
+class CaptureRun
+{
+  public:
+    CaptureRun(const CaptureOptions& options, std::vector<std::int64_t> frames,
+               PresentationRun& run, const DecodedMusic& music, VideoPipe* video)
+        : options(options), frames(frames), run(run), video(video),
+          stepper(run.presentation, run.frame, music, std::move(frames), options.fps),
+          drawer(run.frame), moments(!options.at.empty())
+    {
+        // GPU timing only for --bench: its waits on queries are where a driver can stall.
+        if (options.bench)
+        {
+            timer = CreatePassTimer();
+            timed = std::make_unique<TimedFrameDevice>(run.frame, *timer);
+        }
     }
 
-    BeginTimerPeriod();
+    // Every frame of the clock up to the last one written runs in order: the ones not written
+    // are stepped, so that the timeline, the Grinder drift and the particles match a full run.
+    // 0, or 1 after saying what failed.
+    int Run()
+    {
+        // Moments far apart are mostly stepping: their progress counts every frame of the clock.
+        Progress stepProgress("stepping to the first frame:", moments ? 0 : frames.front());
+        Progress frameProgress(moments ? "clock frame" : "frame",
+                               moments ? frames.back() + 1 : std::int64_t(frames.size()));
+        int result = 0;
+        while (!stepper.Finished() && result == 0 && !StopRequested())
+        {
+            if (!options.shots.empty())
+                run.presentation.timeline.heldShot =
+                    options.shots[std::min(stepper.ShownCount(), options.shots.size() - 1)];
+            const auto start = std::chrono::steady_clock::now();
+            if (!stepper.NextIsShown())
+            {
+                stepper.Step();
+                ++bench.stepped;
+                if (moments)
+                    frameProgress.Update(stepper.NextFrame());
+                else if (stepper.ShownCount() == 0)
+                    stepProgress.Update(bench.stepped);
+                bench.steppingSeconds += Seconds(std::chrono::steady_clock::now() - start);
+                continue;
+            }
+            if (stepper.ShownCount() == 0 && frames.front() > 0 && !moments)
+            {
+                WaitForGpu();
+                stepProgress.Finish();
+                bench.steppingSeconds += Seconds(std::chrono::steady_clock::now() - start);
+            }
+            result = DrawAndWrite();
+            if (result == 0)
+                frameProgress.Update(moments ? stepper.NextFrame() : written);
+        }
+        frameProgress.Finish();
+        timed.reset();
+        timer.reset(); // its queries go before the display
+        ReleaseReadBack();
+        return result;
+    }
+
+    std::int64_t Written() const { return written; }
+    const BenchFigures& Bench() const { return bench; }
+
+  private:
+    int DrawAndWrite()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        const std::int64_t frame = stepper.NextFrame();
+        stepper.Show(timed ? static_cast<FrameDevice&>(*timed) : drawer);
+        if (video || !options.pngDir.empty())
+            ReadBackBuffer(pixels);
+        const PassTimes times = timed ? timed->Collect() : PassTimes{};
+        if (video && !video->WriteFrame(pixels.data(), pixels.size()))
+            return Fail("ffmpeg stopped taking frames at frame " + std::to_string(written) +
+                        " of " + options.outFile + " (see its message above)");
+        if (!options.pngDir.empty() && !WritePng())
+            return 1;
+        ++written;
+        bench.AddFrame(written, frame, 1000.0 * Seconds(std::chrono::steady_clock::now() - start),
+                       times);
+        return 0;
+    }
+
+    bool WritePng()
+    {
+        const std::string path = moments ? AtFileName(options.pngDir, stepper.Time())
+                                         : FrameFileName(options.pngDir, written);
+        if (!WritePngFile(path, pixels.data(), options.width, options.height))
+        {
+            Fail("cannot write " + path + " (frame " + std::to_string(written) +
+                 "): " + std::strerror(errno));
+            return false;
+        }
+        // What each moment shows, so a contact sheet can name the shot under its frame.
+        if (moments)
+            std::printf("%s %s shot %d\n", std::filesystem::path(path).filename().string().c_str(),
+                        KindName(run.presentation.timeline.kind),
+                        int(run.presentation.timeline.ShotCounter));
+        return true;
+    }
+
+    const CaptureOptions& options;
+    const std::vector<std::int64_t> frames;
+    PresentationRun& run;
+    VideoPipe* video; // null without --out
+    FrameStepper stepper;
+    DisplayFrameDevice drawer;
+    std::unique_ptr<PassTimer> timer;
+    std::unique_ptr<TimedFrameDevice> timed;
+    const bool moments;
+    std::vector<std::uint8_t> pixels;
+    std::int64_t written = 0;
+    BenchFigures bench;
+};
+
+// Ends the video after the frames: false when there is no finished file (a stopped ffmpeg
+// leaves the frames up to its last whole fragment; none written leaves no file).
+bool FinishVideo(VideoPipe& video, const std::string& outFile, std::int64_t written)
+{
+    bool finished = video.Finish();
+    if (!finished)
+        CutAfterLastWholeFragment(outFile);
+    if (written == 0)
+    {
+        std::error_code error;
+        std::filesystem::remove(outFile, error);
+        finished = false;
+    }
+    return finished;
+}
+
+// Says what was written, or that the capture was interrupted; the exit code.
+int Report(const CaptureOptions& options, int result, std::int64_t written, bool videoFinished,
+           std::size_t frameCount)
+{
+    const double seconds = double(written) / options.fps;
+    if (result != 0)
+        ; // the failure has been said, and nothing is reported as written
+    else if (!options.outFile.empty() && videoFinished)
+        std::fprintf(stderr, "ombrel-capture: wrote %s (%lld frames, %.2f s of video)\n",
+                     options.outFile.c_str(), (long long)written, seconds);
+    else if (!options.pngDir.empty())
+        std::fprintf(stderr, "ombrel-capture: wrote %lld PNG files to %s\n", (long long)written,
+                     options.pngDir.c_str());
+    if (StopRequested() && result == 0)
+    {
+        std::fprintf(stderr, "ombrel-capture: interrupted after %lld of %zu frames\n",
+                     (long long)written, frameCount);
+        result = 1;
+    }
+    return result;
+}
+
+int Capture(const CaptureOptions& options)
+{
+    const std::vector<std::int64_t> frames =
+        PlanFrames(options.from, options.to, options.at, options.fps);
+    std::string ffmpeg;
+    if (const std::string problem = CheckBeforeStart(options, frames, ffmpeg); !problem.empty())
+        return Fail(problem);
+
     Logger::Print("Starting application...\n");
     DecodedMusic music;
     if (!DecodeMp3File("data/music.mp3", music))
@@ -171,177 +379,28 @@ int Capture(const CaptureOptions& options)
         run.frame.drawParticles = StepParticles;
 
     VideoPipe video;
-    bool videoStarted = false;
-    if (!options.outFile.empty())
-    {
-        VideoSettings settings;
-        settings.ffmpeg = ffmpeg;
-        settings.outFile = options.outFile;
-        settings.musicFile = "data/music.mp3";
-        settings.width = options.width;
-        settings.height = options.height;
-        settings.fps = options.fps;
-        settings.musicStart = FrameTime(frames.front(), options.fps);
-        settings.duration = double(frames.size()) / options.fps;
-        videoStarted = video.Start(settings);
-    }
-
-    int result = 0;
-    if (!options.outFile.empty() && !videoStarted)
-        result = 1;
-
-    float spectrum[kSpectrumSize];
-    std::vector<std::uint8_t> pixels;
-    FrameClock clock;
-    SteppingFrameDevice stepper(run.frame);
-    DisplayFrameDevice drawer(run.frame);
-    // GPU timing only for --bench: its waits on queries are where a driver can stall.
-    std::unique_ptr<PassTimer> timer = options.bench ? CreatePassTimer() : nullptr;
-    auto timed = timer ? std::make_unique<TimedFrameDevice>(run.frame, *timer) : nullptr;
-    PassStatistics passes[kCapturePassCount];
-    std::int64_t missing[kCapturePassCount] = {};
-    PassStatistics wall;
-    double firstFrameMilliseconds = 0;
-    const bool writes = !options.outFile.empty() || !options.pngDir.empty();
-
-    // Every frame of the clock up to the last one written runs in order: the ones not written
-    // are stepped, so that the timeline, the Grinder drift and the particles match a full run.
-    const std::int64_t steps = frames.front();
-    double steppingSeconds = 0;
-    std::int64_t stepped = 0;
-    std::int64_t written = 0;
-    std::int64_t next = 0;
-    // Moments far apart are mostly stepping: their progress counts every frame of the clock.
-    const bool moments = !options.at.empty();
-    Progress stepProgress("stepping to the first frame:", moments ? 0 : steps);
-    Progress frameProgress(moments ? "clock frame" : "frame",
-                           moments ? frames.back() + 1 : std::int64_t(frames.size()));
-    for (std::size_t i = 0; i < frames.size() && result == 0 && !StopRequested(); ++i)
-    {
-        const std::int64_t target = frames[i];
-        if (!options.shots.empty())
-            run.presentation.timeline.heldShot =
-                options.shots[std::min(i, options.shots.size() - 1)];
-        const auto stepStart = std::chrono::steady_clock::now();
-        for (; next < target && !StopRequested(); ++next)
-        {
-            const float musicTime = FrameTime(next, options.fps);
-            ComputeSpectrum(music, MusicFrameAt(musicTime), spectrum);
-            RunFrame(run.presentation, stepper, musicTime, clock.Advance(musicTime),
-                     SpectrumView(spectrum), RandomUnit);
-            ++stepped;
-            if (moments)
-                frameProgress.Update(next + 1);
-            else if (i == 0)
-                stepProgress.Update(stepped);
-        }
-        if (i == 0 && steps > 0 && !moments)
-        {
-            WaitForGpu();
-            stepProgress.Finish();
-        }
-        steppingSeconds += Seconds(std::chrono::steady_clock::now() - stepStart);
-        if (StopRequested())
-            break;
-
-        const auto frameStart = std::chrono::steady_clock::now();
-        const float musicTime = FrameTime(target, options.fps);
-        ComputeSpectrum(music, MusicFrameAt(musicTime), spectrum);
-        RunFrame(run.presentation, timed ? static_cast<FrameDevice&>(*timed) : drawer, musicTime,
-                 clock.Advance(musicTime), SpectrumView(spectrum), RandomUnit);
-        next = target + 1;
-        if (writes)
-            ReadBackBuffer(pixels);
-        const PassTimes times = timed ? timed->Collect() : PassTimes{};
-        if (!options.outFile.empty() && !video.WriteFrame(pixels.data(), pixels.size()))
-        {
-            result = Fail("ffmpeg stopped taking frames at frame " + std::to_string(written) +
-                          " of " + options.outFile + " (see its message above)");
-            break;
-        }
-        if (!options.pngDir.empty())
-        {
-            const std::string path = options.at.empty() ? FrameFileName(options.pngDir, written)
-                                                        : AtFileName(options.pngDir, musicTime);
-            if (!WritePngFile(path, pixels.data(), options.width, options.height))
-            {
-                result = Fail("cannot write " + path + " (frame " + std::to_string(written) +
-                              "): " + std::strerror(errno));
-                break;
-            }
-            // What each moment shows, so a contact sheet can name the shot under its frame.
-            if (moments)
-                std::printf("%s %s shot %d\n",
-                            std::filesystem::path(path).filename().string().c_str(),
-                            KindName(run.presentation.timeline.kind),
-                            int(run.presentation.timeline.ShotCounter));
-        }
-        ++written;
-        const double frameMilliseconds =
-            1000.0 * Seconds(std::chrono::steady_clock::now() - frameStart);
-        // llvmpipe compiles its shader variants during the first frame: kept out of the means.
-        if (written == 1)
-            firstFrameMilliseconds = frameMilliseconds;
-        else
-        {
-            for (int pass = 0; pass < kCapturePassCount; ++pass)
-            {
-                if (times.nanoseconds[pass])
-                    passes[pass].Add(*times.nanoseconds[pass] * 1e-6);
-                else if (times.used[pass] && missing[pass]++ == 0)
-                    std::fprintf(stderr,
-                                 "ombrel-capture: no GPU time for the %s pass of frame %lld (the "
-                                 "GPU did not answer in %lld ms); left out of the figures\n",
-                                 kPassNames[pass], (long long)target,
-                                 (long long)kQueryWait.count());
-            }
-            wall.Add(frameMilliseconds);
-        }
-        frameProgress.Update(moments ? next : written);
-    }
-    frameProgress.Finish();
-    timed.reset();
-    timer.reset(); // its queries go before the display
-    ReleaseReadBack();
-
-    bool videoFinished = videoStarted && video.Finish();
-    if (videoStarted && !videoFinished)
-        CutAfterLastWholeFragment(options.outFile);
-    if (videoStarted && written == 0)
-    {
-        // Stopped before the first frame: no video rather than a broken file.
-        std::error_code error;
-        std::filesystem::remove(options.outFile, error);
-        videoFinished = false;
-    }
-    else if (videoStarted && !videoFinished && result == 0)
+    const bool videoStarted =
+        !options.outFile.empty() && StartVideo(video, options, ffmpeg, frames);
+    int result = !options.outFile.empty() && !videoStarted ? 1 : 0;
+    CaptureRun capture(options, frames, run, music, videoStarted ? &video : nullptr);
+    if (result == 0)
+        result = capture.Run();
+    const bool videoFinished =
+        videoStarted && FinishVideo(video, options.outFile, capture.Written());
+    if (videoStarted && !videoFinished && capture.Written() > 0 && result == 0)
         result = Fail("ffmpeg failed to finish " + options.outFile);
 
     Logger::Print("Shutdown...\n");
     ShutdownDisplayAndData(run);
-    ShowCursorAgain();
-    EndTimerPeriod();
     Logger::Print("Exit.\n");
 
     if (options.bench)
-        PrintBench(options, renderer, passes, missing, wall, firstFrameMilliseconds,
-                   steppingSeconds, stepped);
-    const double seconds = double(written) / options.fps;
-    if (result != 0)
-        ; // the failure has been said, and nothing is reported as written
-    else if (!options.outFile.empty() && videoFinished)
-        std::fprintf(stderr, "ombrel-capture: wrote %s (%lld frames, %.2f s of video)\n",
-                     options.outFile.c_str(), (long long)written, seconds);
-    else if (!options.pngDir.empty())
-        std::fprintf(stderr, "ombrel-capture: wrote %lld PNG files to %s\n", (long long)written,
-                     options.pngDir.c_str());
-    if (StopRequested() && result == 0)
     {
-        std::fprintf(stderr, "ombrel-capture: interrupted after %lld of %zu frames\n",
-                     (long long)written, frames.size());
-        result = 1;
+        const BenchFigures& bench = capture.Bench();
+        PrintBench(options, renderer, bench.passes, bench.missing, bench.wall,
+                   bench.firstFrameMilliseconds, bench.steppingSeconds, bench.stepped);
     }
-    return result;
+    return Report(options, result, capture.Written(), videoFinished, frames.size());
 }
 } // namespace
 

@@ -1,6 +1,6 @@
 // The generated music as the programs hear it and as a listener does: length, beats per segment
 // and on the kicks, sub-bass, silence, the balance of the mix and its loudness.
-#include "MainLoop.h"
+#include "FrameClock.h"
 #include "Music.h"
 #include "MusicAnalysis.h"
 

@@ -1,6 +1,5 @@
-// The capture tool's options, frame clock, PNG encoding and progress text.
+// The capture tool's options, PNG encoding and progress text.
 #include "CaptureOptions.h"
-#include "FramePlan.h"
 #include "PngFile.h"
 #include "Progress.h"
 
@@ -84,37 +83,6 @@ TEST(CaptureOptions, RefusesBadOrConflictingOptions)
         EXPECT_THROW(ParseCaptureOptions(Split(line)), std::invalid_argument) << line;
     // Odd sizes are fine for PNG files.
     EXPECT_NO_THROW(ParseCaptureOptions(Split("--png-dir d --size 641x361")));
-}
-
-TEST(FramePlan, FrameTimesAndTheLastFrame)
-{
-    EXPECT_EQ(FrameTime(0, 60), 0.0f);
-    EXPECT_EQ(FrameTime(750, 60), 12.5f);
-    EXPECT_EQ(NearestFrame(12.5, 60), 750);
-    EXPECT_EQ(NearestFrame(12.509, 60), 751);
-    // 150 s itself is drawn, nothing after it.
-    EXPECT_EQ(LastFrameBy(150.0, 60), 9000);
-    EXPECT_EQ(LastFrameBy(150.0, 7), 1050);
-    EXPECT_EQ(LastFrameBy(2.0, 10), 20);
-    EXPECT_EQ(LastFrameBy(2.05, 10), 20);
-    EXPECT_EQ(MusicFrameAt(0.0f), 0u);
-    EXPECT_EQ(MusicFrameAt(1.0f), 44100u);
-    EXPECT_EQ(MusicFrameAt(-1.0f), 0u);
-}
-
-TEST(FramePlan, RangesAndMoments)
-{
-    EXPECT_EQ(PlanFrames(0, 150, {}, 60).size(), 9001u);
-    const std::vector<std::int64_t> span = PlanFrames(20, 22, {}, 10);
-    ASSERT_EQ(span.size(), 21u);
-    EXPECT_EQ(span.front(), 200);
-    EXPECT_EQ(span.back(), 220);
-    // Moments go to the nearest frame, in order, once each.
-    EXPECT_EQ(PlanFrames(0, 150, {72.0, 0.0, 72.01, 150.0}, 4),
-              (std::vector<std::int64_t>{0, 288, 600}));
-    // The start goes to its nearest frame too; a span between two frames holds none.
-    EXPECT_EQ(PlanFrames(10.04, 10.06, {}, 10), (std::vector<std::int64_t>{100}));
-    EXPECT_TRUE(PlanFrames(10.07, 10.09, {}, 10).empty());
 }
 
 // Decodes the encoder's own output: chunk CRCs, zlib stream, "up" filter.

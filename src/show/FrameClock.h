@@ -1,4 +1,4 @@
-// The main loop's own decisions, kept apart from devices so tests can call them.
+// The presentation's clock: when it ends, and the music time between frames.
 #pragma once
 
 // The presentation ends with the first frame whose music position is past this.

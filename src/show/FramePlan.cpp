@@ -1,7 +1,7 @@
-// Frame clock arithmetic of the capture tool.
+// Fixed frame clock arithmetic.
 #include "FramePlan.h"
 
-#include "MainLoop.h"
+#include "FrameClock.h"
 #include "Mp3Decoder.h"
 
 #include <algorithm>

@@ -1,18 +1,5 @@
-// Stepped and timed frames.
-#include "CaptureDevices.h"
-
-#include "Particles.h"
-
-void SteppingFrameDevice::WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime,
-                                              float fade, float spectrumLevel)
-{
-    display.WriteFrameConstants(camera, musicTime, deltaTime, fade, spectrumLevel);
-}
-
-void SteppingFrameDevice::DrawParticles()
-{
-    StepParticles();
-}
+// Timed frames.
+#include "TimedFrameDevice.h"
 
 TimedFrameDevice::TimedFrameDevice(const FrameResources& resources, PassTimer& timer)
     : display(resources), timer(timer)

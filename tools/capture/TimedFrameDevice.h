@@ -1,36 +1,11 @@
-// The frame's device calls for the capture: stepped frames (state only, nothing drawn) and drawn
-// frames with each pass timed on the GPU. Written once; the timer is the back end's.
+// The capture's drawn frames with each pass timed on the GPU. Written once; the timer is the back
+// end's.
 #pragma once
 
 #include "CaptureBackEnd.h"
 #include "FrameDevice.h"
 
 #include <optional>
-
-// Runs what carries state into later frames: the frame constants (which the particle step reads)
-// and the particle simulation where the frame would draw particles. Draws nothing.
-class SteppingFrameDevice final : public FrameDevice
-{
-  public:
-    explicit SteppingFrameDevice(const FrameResources& resources) : display(resources) {}
-
-    void BindShaderSet(ShaderSet) override {}
-    void SetMaterial(const Material&) override {}
-    void SetWorld(const Matrix4&) override {}
-    void DrawMesh(std::uint32_t) override {}
-    void BeginScenePass() override {}
-    void WriteFrameConstants(CameraNode& camera, float musicTime, float deltaTime, float fade,
-                             float spectrumLevel) override;
-    void BindSceneTextures() override {}
-    std::uint32_t MeshCount(SegmentKind) override { return 0; }
-    void DrawParticles() override;
-    void BeginPostPass() override {}
-    void BindPostTextures(PostTextures) override {}
-    void DrawPostQuad() override {}
-
-  private:
-    DisplayFrameDevice display;
-};
 
 // GPU nanoseconds per pass of one frame: nothing for a pass the frame does not draw, or whose
 // timing did not come back.

@@ -1,4 +1,5 @@
-// The capture's frame clock: frame k shows MusicTime k / fps, from the presentation's start.
+// A fixed frame clock (the capture's): frame k shows music time k / fps, from the presentation's
+// start.
 #pragma once
 
 #include <cstdint>
