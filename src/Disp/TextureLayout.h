@@ -57,3 +57,9 @@ struct SubresourceLayout
 bool LayoutSubresources(std::uint32_t width, std::uint32_t height, PixelFormat format,
                         std::uint32_t levels, std::uint32_t flags, std::size_t dataSize,
                         SubresourceLayout& layout);
+
+// A texture request the back ends without Direct3D's own checks accept: IsCreatableTexture, and
+// with initial data its layout (into `layout`) within dataSize.
+bool IsCreatableRequest(bool render, bool depth, std::uint32_t width, std::uint32_t height,
+                        PixelFormat format, std::uint32_t levels, std::uint32_t flags,
+                        const void* data, std::size_t dataSize, SubresourceLayout& layout);

@@ -296,81 +296,82 @@ void DispDX11::DeleteRecord(sTexD3D11* record)
     delete record;
 }
 
-TextureHandle DispDX11::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                      std::uint32_t levels, std::uint32_t flags, const void* data,
-                                      std::size_t dataSize)
+bool DispDX11::CreateDepthView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags)
 {
-    sTexD3D11* record = AllocateTexture(D3D11_BIND_SHADER_RESOURCE, width, height, format, levels,
-                                        flags, data, dataSize);
+    D3D11_DEPTH_STENCIL_VIEW_DESC desc = {};
+    desc.Format = format;
+    desc.ViewDimension =
+        (flags & Multisampled) ? D3D11_DSV_DIMENSION_TEXTURE2DMS : D3D11_DSV_DIMENSION_TEXTURE2D;
+    desc.Flags = 0;
+    desc.Texture2D.MipSlice = 0;
+    return SUCCEEDED(device->CreateDepthStencilView(record->texture, &desc, &record->depthView));
+}
+
+bool DispDX11::CreateRenderView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags)
+{
+    D3D11_RENDER_TARGET_VIEW_DESC desc = {};
+    desc.Format = format;
+    desc.ViewDimension =
+        (flags & Multisampled) ? D3D11_RTV_DIMENSION_TEXTURE2DMS : D3D11_RTV_DIMENSION_TEXTURE2D;
+    desc.Texture2D.MipSlice = 0;
+    return SUCCEEDED(device->CreateRenderTargetView(record->texture, &desc, &record->renderView));
+}
+
+TextureHandle DispDX11::CreateAndRegister(UINT bindFlags, std::uint32_t width, std::uint32_t height,
+                                          PixelFormat format, std::uint32_t levels,
+                                          std::uint32_t flags, const void* data,
+                                          std::size_t dataSize)
+{
+    sTexD3D11* record =
+        AllocateTexture(bindFlags, width, height, format, levels, flags, data, dataSize);
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");
         return TextureHandle{0};
     }
-    if (!CreateShaderView(record, DxgiFormat(format), flags))
+    const DXGI_FORMAT dxgi = DxgiFormat(format);
+    if ((bindFlags & D3D11_BIND_SHADER_RESOURCE) && !CreateShaderView(record, dxgi, flags))
     {
         DeleteRecord(record);
         Logger::Error("CreateSRV failed.\n");
         return TextureHandle{0};
     }
+    const char* failedView = nullptr;
+    if ((bindFlags & D3D11_BIND_DEPTH_STENCIL) && !CreateDepthView(record, dxgi, flags))
+        failedView = "CreateDepthStencilView failed.\n";
+    else if ((bindFlags & D3D11_BIND_RENDER_TARGET) && !CreateRenderView(record, dxgi, flags))
+        failedView = "CreateRenderTargetView failed.\n";
+    if (failedView)
+    {
+        Logger::Print("%s", failedView);
+        DeleteRecord(record);
+        return TextureHandle{0};
+    }
     return RegisterTexture(record);
+}
+
+TextureHandle DispDX11::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
+                                      std::uint32_t levels, std::uint32_t flags, const void* data,
+                                      std::size_t dataSize)
+{
+    return CreateAndRegister(D3D11_BIND_SHADER_RESOURCE, width, height, format, levels, flags, data,
+                             dataSize);
 }
 
 TextureHandle DispDX11::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
                                           PixelFormat format, std::uint32_t levels,
                                           std::uint32_t flags)
 {
-    sTexD3D11* record =
-        AllocateTexture(D3D11_BIND_DEPTH_STENCIL, width, height, format, levels, flags, nullptr, 0);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    D3D11_DEPTH_STENCIL_VIEW_DESC desc = {};
-    desc.Format = DxgiFormat(format);
-    desc.ViewDimension =
-        (flags & Multisampled) ? D3D11_DSV_DIMENSION_TEXTURE2DMS : D3D11_DSV_DIMENSION_TEXTURE2D;
-    desc.Flags = 0;
-    desc.Texture2D.MipSlice = 0;
-    if (FAILED(device->CreateDepthStencilView(record->texture, &desc, &record->depthView)))
-    {
-        Logger::Print("CreateDepthStencilView failed.\n");
-        DeleteRecord(record);
-        return TextureHandle{0};
-    }
-    return RegisterTexture(record);
+    return CreateAndRegister(D3D11_BIND_DEPTH_STENCIL, width, height, format, levels, flags,
+                             nullptr, 0);
 }
 
 TextureHandle DispDX11::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
                                            PixelFormat format, std::uint32_t levels,
                                            std::uint32_t flags)
 {
-    sTexD3D11* record = AllocateTexture(D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET,
-                                        width, height, format, levels, flags, nullptr, 0);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    if (!CreateShaderView(record, DxgiFormat(format), flags))
-    {
-        DeleteRecord(record);
-        Logger::Error("CreateSRV failed.\n");
-        return TextureHandle{0};
-    }
-    D3D11_RENDER_TARGET_VIEW_DESC desc = {};
-    desc.Format = DxgiFormat(format);
-    desc.ViewDimension =
-        (flags & Multisampled) ? D3D11_RTV_DIMENSION_TEXTURE2DMS : D3D11_RTV_DIMENSION_TEXTURE2D;
-    desc.Texture2D.MipSlice = 0;
-    if (FAILED(device->CreateRenderTargetView(record->texture, &desc, &record->renderView)))
-    {
-        Logger::Print("CreateRenderTargetView failed.\n");
-        DeleteRecord(record);
-        return TextureHandle{0};
-    }
-    return RegisterTexture(record);
+    return CreateAndRegister(D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET, width, height,
+                             format, levels, flags, nullptr, 0);
 }
 
 void DispDX11::ReleaseTexture(TextureHandle handle)

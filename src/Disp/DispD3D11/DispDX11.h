@@ -52,7 +52,14 @@ class DispDX11 final : public Disp
     sTexD3D11* AllocateTexture(UINT bindFlags, std::uint32_t width, std::uint32_t height,
                                PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                                const void* data, std::size_t dataSize);
+    // AllocateTexture, the views its bind flags ask for, then the table; 0 after logging what
+    // failed.
+    TextureHandle CreateAndRegister(UINT bindFlags, std::uint32_t width, std::uint32_t height,
+                                    PixelFormat format, std::uint32_t levels, std::uint32_t flags,
+                                    const void* data, std::size_t dataSize);
     bool CreateShaderView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags);
+    bool CreateDepthView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags);
+    bool CreateRenderView(sTexD3D11* record, DXGI_FORMAT format, std::uint32_t flags);
     static void DeleteRecord(sTexD3D11* record);
     void UnbindShaderView(ID3D11ShaderResourceView* view);
 

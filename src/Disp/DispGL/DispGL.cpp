@@ -296,8 +296,8 @@ sTexGL* DispGL::AllocateTexture(bool render, bool depth, std::uint32_t width, st
     static_assert(sizeof kGlFormats / sizeof kGlFormats[0] == D32F + 1);
     const bool cube = (flags & CubeMap) != 0;
     SubresourceLayout layout;
-    if (!IsCreatableTexture(render, depth, width, height, format, flags) ||
-        (data && !LayoutSubresources(width, height, format, levels, flags, dataSize, layout)))
+    if (!IsCreatableRequest(render, depth, width, height, format, levels, flags, data, dataSize,
+                            layout))
     {
         Logger::Print("CreateTexture2D failed.\n");
         return nullptr;
@@ -389,53 +389,48 @@ void DispGL::DeleteRecord(sTexGL* record)
     delete record;
 }
 
-TextureHandle DispGL::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                    std::uint32_t levels, std::uint32_t flags, const void* data,
-                                    std::size_t dataSize)
+TextureHandle DispGL::CreateAndRegister(bool render, bool depth, std::uint32_t width,
+                                        std::uint32_t height, PixelFormat format,
+                                        std::uint32_t levels, std::uint32_t flags, const void* data,
+                                        std::size_t dataSize)
 {
     sTexGL* record =
-        AllocateTexture(false, false, width, height, format, levels, flags, data, dataSize);
+        AllocateTexture(render, depth, width, height, format, levels, flags, data, dataSize);
     if (!record)
     {
         Logger::Error("CreateTexture failed.\n");
         return TextureHandle{0};
     }
-    record->shaderView = true;
-    return textures.Register(record);
-}
-
-TextureHandle DispGL::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
-                                        PixelFormat format, std::uint32_t levels,
-                                        std::uint32_t flags)
-{
-    sTexGL* record = AllocateTexture(false, true, width, height, format, levels, flags, nullptr, 0);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    record->depthView = true;
-    return textures.Register(record);
-}
-
-TextureHandle DispGL::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
-                                         PixelFormat format, std::uint32_t levels,
-                                         std::uint32_t flags)
-{
-    sTexGL* record = AllocateTexture(true, false, width, height, format, levels, flags, nullptr, 0);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    record->shaderView = true;
-    if (!AttachRenderView(record))
+    record->shaderView = !depth; // a render target is sampled too
+    record->depthView = depth;
+    if (render && !AttachRenderView(record))
     {
         Logger::Print("CreateRenderTargetView failed.\n");
         DeleteRecord(record);
         return TextureHandle{0};
     }
     return textures.Register(record);
+}
+
+TextureHandle DispGL::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
+                                    std::uint32_t levels, std::uint32_t flags, const void* data,
+                                    std::size_t dataSize)
+{
+    return CreateAndRegister(false, false, width, height, format, levels, flags, data, dataSize);
+}
+
+TextureHandle DispGL::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
+                                        PixelFormat format, std::uint32_t levels,
+                                        std::uint32_t flags)
+{
+    return CreateAndRegister(false, true, width, height, format, levels, flags, nullptr, 0);
+}
+
+TextureHandle DispGL::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
+                                         PixelFormat format, std::uint32_t levels,
+                                         std::uint32_t flags)
+{
+    return CreateAndRegister(true, false, width, height, format, levels, flags, nullptr, 0);
 }
 
 void DispGL::ReleaseTexture(TextureHandle handle)

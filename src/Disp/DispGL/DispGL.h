@@ -69,6 +69,10 @@ class DispGL final : public Disp
     sTexGL* AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
                             PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                             const void* data, std::size_t dataSize);
+    // AllocateTexture, the views of its kind, then the table; 0 after logging what failed.
+    TextureHandle CreateAndRegister(bool render, bool depth, std::uint32_t width,
+                                    std::uint32_t height, PixelFormat format, std::uint32_t levels,
+                                    std::uint32_t flags, const void* data, std::size_t dataSize);
     bool AttachRenderView(sTexGL* record);
     void DeleteRecord(sTexGL* record);
     void BindEmptySlot(std::uint32_t slot);

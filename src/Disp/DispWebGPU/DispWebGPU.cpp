@@ -83,8 +83,8 @@ sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, st
     const bool render = kind == RenderTexture;
     const bool cube = (flags & CubeMap) != 0;
     SubresourceLayout layout;
-    if (!IsCreatableTexture(render, depth, width, height, format, flags) ||
-        (data && !LayoutSubresources(width, height, format, levels, flags, dataSize, layout)))
+    if (!IsCreatableRequest(render, depth, width, height, format, levels, flags, data, dataSize,
+                            layout))
     {
         Logger::Print("CreateTexture2D failed.\n");
         return nullptr;
