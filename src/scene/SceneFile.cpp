@@ -1,9 +1,7 @@
 // Reads scene files: a preamble, a header, a pre-order tree of node records, a mesh table.
 #include "SceneFile.h"
 
-#include "FileImage.h"
 #include "Logger.h"
-#include "SceneGraph.h"
 
 #include <cstdio>
 
@@ -209,54 +207,4 @@ bool ReadSceneData(ByteCursor& cursor, SceneData& data)
     }
     Logger::Print("ReadSceneData() done.\n");
     return true;
-}
-
-SceneNode* LoadSceneFromImage(std::span<const std::uint8_t> image)
-{
-    ByteCursor cursor(image);
-    cursor.Skip(512); // the preamble; a shorter file fails at the first read below
-    SceneData data;
-    if (!ReadSceneData(cursor, data))
-        return nullptr;
-    SceneNode* root = nullptr;
-    if (!BuildNode(&root, nullptr, data, *data.root))
-    {
-        DeleteSceneTree(root);
-        return nullptr;
-    }
-    return root;
-}
-
-SceneNode* LoadScene(const char* path)
-{
-    std::vector<std::uint8_t> image;
-    switch (ReadFileImage(path, image))
-    {
-    case FileImageResult::CannotOpen:
-        Logger::Print("LoadScene: cannot open '%s'\n", path);
-        return nullptr;
-    case FileImageResult::CannotRead:
-        Logger::Print("LoadScene: cannot read '%s'\n", path);
-        return nullptr;
-    case FileImageResult::Read:
-        break;
-    }
-    return LoadSceneFromImage(image);
-}
-
-SceneRoot* LoadSceneRoot(const char* path)
-{
-    SceneRoot* scene = new SceneRoot;
-    scene->root = LoadScene(path);
-    CollectNodes(*scene);
-    return scene;
-}
-
-void FreeSceneRoot(SceneRoot* scene)
-{
-    if (!scene)
-        return;
-    ReleaseMeshGeometry(*scene);
-    DeleteSceneRoot(*scene);
-    delete scene;
 }

@@ -52,13 +52,3 @@ bool ReadSceneData(ByteCursor& cursor, SceneData& data);
 bool ReadNode(ByteCursor& cursor, SceneFileNode& node, SceneFileNode* parent);
 // Reads one mesh record. False after its report when a check fails, or when the file ends early.
 bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh);
-
-// Reads a whole file image and builds its scene graph; null after a log line on any fault.
-SceneNode* LoadSceneFromImage(std::span<const std::uint8_t> image);
-// Reads the file at path (in the system's "data\name" spelling) and builds its scene graph.
-SceneNode* LoadScene(const char* path);
-
-// Start-up and shutdown of one scene: a new SceneRoot with the loaded tree and its lists (an
-// empty root when loading failed), and its release (geometry, nodes, the root itself).
-SceneRoot* LoadSceneRoot(const char* path);
-void FreeSceneRoot(SceneRoot* scene);

@@ -3,7 +3,6 @@
 
 #include "Geometry.h"
 #include "Logger.h"
-#include "SceneFile.h"
 
 #include <cmath>
 #include <cstring>
@@ -23,26 +22,6 @@ Matrix4 ComposeMatrix(const Transform& t)
 
 namespace
 {
-// The file's axes are Z-up with the other winding: swap y and z, reverse every face.
-void ConvertToRendererAxes(SceneFileMesh& mesh)
-{
-    for (MeshVertex& v : mesh.vertices)
-    {
-        std::swap(v.position[1], v.position[2]);
-        std::swap(v.normal[1], v.normal[2]);
-    }
-    for (std::size_t i = 0; i + 2 < mesh.indices.size(); i += 3)
-        std::swap(mesh.indices[i + 1], mesh.indices[i + 2]);
-    mesh.converted = true;
-}
-
-char* CopyName(const std::string& name)
-{
-    char* copy = new char[name.size() + 1];
-    std::memcpy(copy, name.c_str(), name.size() + 1);
-    return copy;
-}
-
 void DeleteNode(SceneNode* node)
 {
     delete[] node->name;
@@ -93,66 +72,6 @@ float Dot(Float3 a, Float3 b)
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 } // namespace
-
-bool BuildNode(SceneNode** holder, SceneNode* parent, SceneData& data,
-               const SceneFileNode& fileNode)
-{
-    for (std::uint32_t ref : fileNode.meshRefs)
-        if (ref >= data.meshes.size())
-        {
-            Logger::Print("BuildNode: node '%s' refers to mesh %u of %u.\n", fileNode.name.c_str(),
-                          ref, static_cast<unsigned>(data.meshes.size()));
-            return false;
-        }
-
-    SceneNode* node = nullptr;
-    if (!fileNode.meshRefs.empty())
-    {
-        MeshNode* meshNode = new MeshNode;
-        meshNode->geometryCount = static_cast<std::uint32_t>(fileNode.meshRefs.size());
-        meshNode->geometries = new Geometry*[meshNode->geometryCount];
-        for (std::uint32_t i = 0; i < meshNode->geometryCount; ++i)
-        {
-            Geometry* geometry = CreateGeometry();
-            SceneFileMesh& mesh = *data.meshes[fileNode.meshRefs[i]];
-            if (!mesh.converted)
-                ConvertToRendererAxes(mesh);
-            // Creation failures are logged by the back end; the geometry keeps what it has.
-            if (geometry)
-            {
-                geometry->CreateVertexBuffer(mesh.vertices.data(), sizeof(MeshVertex),
-                                             static_cast<std::uint32_t>(mesh.vertices.size()));
-                geometry->CreateIndexBuffer(mesh.indices.data(),
-                                            static_cast<std::uint32_t>(mesh.indices.size()));
-            }
-            meshNode->geometries[i] = geometry;
-        }
-        node = meshNode;
-    }
-    else
-    {
-        node = new SceneNode;
-    }
-    node->name = CopyName(fileNode.name);
-    Matrix4 stored;
-    std::memcpy(stored.m, fileNode.matrix, sizeof stored.m);
-    node->localMatrix = Transpose(stored);
-
-    if (!parent)
-    {
-        *holder = node;
-    }
-    else
-    {
-        node->parent = parent;
-        node->nextSibling = parent->firstChild;
-        parent->firstChild = node;
-    }
-    for (const auto& child : fileNode.children)
-        if (!BuildNode(holder, node, data, *child))
-            return false;
-    return true;
-}
 
 void DeleteSceneTree(SceneNode* node)
 {

@@ -6,8 +6,6 @@
 #include <cstdint>
 
 class Geometry;
-struct SceneData;
-struct SceneFileNode;
 
 struct Transform
 {
@@ -66,13 +64,6 @@ struct SceneRoot : SceneNode
     std::uint32_t nodeCount = 0;
     std::uint32_t meshNodeCount = 0;
 };
-
-// Builds the node for fileNode (a MeshNode owning converted, uploaded geometry when it references
-// meshes), links it as the new first child of parent or hands it to *holder when parent is null,
-// then builds its children. False after a log line when a mesh reference is out of range; what
-// was built so far stays linked to parent or *holder for the caller to delete.
-bool BuildNode(SceneNode** holder, SceneNode* parent, SceneData& data,
-               const SceneFileNode& fileNode);
 
 // Deletes a tree that never reached a SceneRoot, geometry included.
 void DeleteSceneTree(SceneNode* node);

@@ -5,7 +5,7 @@
 #include "DDSTexture.h"
 #include "Logger.h"
 #include "Particles.h"
-#include "SceneFile.h"
+#include "SceneLoad.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a scene file, through reading, building, listing and release.
 #include "SceneDraw.h"
-#include "SceneFile.h"
 #include "SceneGraph.h"
+#include "SceneLoad.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "Doubles.h"
-#include "SceneFile.h"
 #include "SceneGraph.h"
+#include "SceneLoad.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Constant-block contents and the calls that upload them; drawing a mesh node's geometry.
 #include "SceneDraw.h"
 #include "Doubles.h"
-#include "SceneFile.h"
 #include "SceneImages.h"
+#include "SceneLoad.h"
 
 #include <gtest/gtest.h>
 

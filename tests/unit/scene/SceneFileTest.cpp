@@ -1,9 +1,9 @@
 // The scene-file reader: layout, log lines, checks and their order, and files that end early.
-#include "SceneFile.h"
 #include "Doubles.h"
 #include "FileImage.h"
 #include "SceneGraph.h"
 #include "SceneImages.h"
+#include "SceneLoad.h"
 
 #include <gtest/gtest.h>
 

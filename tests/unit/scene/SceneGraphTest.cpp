@@ -1,8 +1,8 @@
 // The scene graph: building from file records, node lists, matrices and the camera's view.
 #include "SceneGraph.h"
 #include "Doubles.h"
-#include "SceneFile.h"
 #include "SceneImages.h"
+#include "SceneLoad.h"
 
 #include <gtest/gtest.h>
 
