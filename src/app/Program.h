@@ -4,7 +4,7 @@
 
 #include "Bass.h"
 #include "FrameClock.h"
-#include "Startup.h"
+#include "PresentationRun.h"
 
 struct ProgramRun
 {

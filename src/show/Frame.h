@@ -55,7 +55,7 @@ struct Presentation
 // Grinder instances (which draw 120 values from random) and a reset timeline.
 void InitPresentation(Presentation& presentation, RandomSource random);
 
-// The device calls of a frame. The programs use DisplayFrameDevice (FrameDevice.h); tests record.
+// The device calls of a frame: the programs' is DisplayFrameDevice, the tests' record.
 class FrameDevice : public SceneDrawer
 {
   public:

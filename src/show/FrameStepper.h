@@ -4,8 +4,8 @@
 // capture tool and the page's capture both run on it.
 #pragma once
 
+#include "DisplayFrameDevice.h"
 #include "FrameClock.h"
-#include "FrameDevice.h"
 #include "FramePlan.h"
 #include "Mp3Decoder.h"
 #include "Spectrum.h"

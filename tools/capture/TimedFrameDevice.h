@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CaptureBackEnd.h"
-#include "FrameDevice.h"
+#include "DisplayFrameDevice.h"
 
 #include <optional>
 

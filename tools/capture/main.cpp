@@ -9,7 +9,7 @@
 
 #include "Logger.h"
 #include "Particles.h"
-#include "Startup.h"
+#include "PresentationRun.h"
 
 #include <algorithm>
 #include <cerrno>

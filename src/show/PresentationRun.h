@@ -2,7 +2,7 @@
 // of the programs' life that the capture tool runs too, in the same order with the same log lines.
 #pragma once
 
-#include "FrameDevice.h"
+#include "DisplayFrameDevice.h"
 #include "ShaderInterface.h"
 
 // What start-up creates and shutdown releases; plain pointers and handles, owned here.

@@ -1,5 +1,5 @@
 // The frame on the display layer: passes, texture slots, shader sets, constants and meshes.
-#include "FrameDevice.h"
+#include "DisplayFrameDevice.h"
 
 #include "DisplayDoubles.h"
 #include "ShaderInterface.h"

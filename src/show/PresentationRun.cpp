@@ -1,5 +1,5 @@
 // The shared start-up and shutdown steps, in the programs' order.
-#include "Startup.h"
+#include "PresentationRun.h"
 
 #include "ConstantBuffer.h"
 #include "DDSTexture.h"

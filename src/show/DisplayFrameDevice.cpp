@@ -1,5 +1,5 @@
 // Forwards the frame's device calls to the display, the scene drawing and the GPU modules.
-#include "FrameDevice.h"
+#include "DisplayFrameDevice.h"
 
 #include "RandomUnit.h"
 #include "SceneDraw.h"
