@@ -41,7 +41,7 @@ class DDSTextureTest : public testing::Test
         return dir.string() + "\\" + name;
     }
 
-    FakeDisp display;
+    RecordingDisp display;
     std::filesystem::path dir;
 };
 

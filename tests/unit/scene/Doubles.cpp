@@ -97,12 +97,3 @@ void* FakeConstantBuffer::Map()
     std::memset(bytes.data(), 0xCD, bytes.size());
     return bytes.data();
 }
-
-TextureHandle FakeDisp::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                      std::uint32_t levels, std::uint32_t flags, const void* data,
-                                      std::size_t dataSize)
-{
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    textures.push_back({width, height, format, levels, flags, {bytes, bytes + dataSize}});
-    return {static_cast<std::uint32_t>(textures.size())};
-}

@@ -4,6 +4,7 @@
 #include "ConstantBuffer.h"
 #include "Disp.h"
 #include "Geometry.h"
+#include "RecordingDisp.h"
 
 #include <cstdint>
 #include <memory>
@@ -61,42 +62,4 @@ class FakeConstantBuffer : public ConstantBuffer
     std::vector<std::uint8_t> bytes; // 0xCD wherever nothing was written
     std::vector<std::string> calls;
     bool mapFails = false;
-};
-
-struct CreatedTexture
-{
-    std::uint32_t width, height;
-    PixelFormat format;
-    std::uint32_t levels, flags;
-    std::vector<std::uint8_t> data; // the dataSize bytes handed over
-};
-
-class FakeDisp : public Disp
-{
-  public:
-    bool Init(const DisplayMode&, bool, WindowHandle) override { return true; }
-    void Shutdown() override {}
-    void SetViewport(float, float, float, float) override {}
-    void Reserved1() override {}
-    std::uint32_t Present() override { return 0; }
-    void SetRenderTarget(RenderTargetPair) override {}
-    void Reserved2() override {}
-    TextureHandle GetBackBuffer() override { return {}; }
-    TextureHandle CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                std::uint32_t levels, std::uint32_t flags, const void* data,
-                                std::size_t dataSize) override;
-    TextureHandle CreateDepthTarget(std::uint32_t, std::uint32_t, PixelFormat, std::uint32_t,
-                                    std::uint32_t) override
-    {
-        return {};
-    }
-    TextureHandle CreateRenderTarget(std::uint32_t, std::uint32_t, PixelFormat, std::uint32_t,
-                                     std::uint32_t) override
-    {
-        return {};
-    }
-    void ReleaseTexture(TextureHandle) override {}
-    void BindTexture(std::uint32_t, TextureHandle) override {}
-
-    std::vector<CreatedTexture> textures;
 };

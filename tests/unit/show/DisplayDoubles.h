@@ -4,6 +4,7 @@
 #include "ConstantBuffer.h"
 #include "Disp.h"
 #include "Geometry.h"
+#include "RecordingDisp.h"
 #include "Shader.h"
 
 #include <cstdint>
@@ -13,44 +14,6 @@
 
 // Every call of every double below, in order.
 extern std::vector<std::string> g_deviceLog;
-
-class RecordingDisp final : public Disp
-{
-  public:
-    bool Init(const DisplayMode&, bool, WindowHandle) override { return true; }
-    void Shutdown() override {}
-    void SetViewport(float, float, float, float) override {}
-    void Reserved1() override {}
-    std::uint32_t Present() override { return 0; }
-    void SetRenderTarget(RenderTargetPair pair) override
-    {
-        g_deviceLog.push_back("target " + std::to_string(pair.color.value) + "/" +
-                              std::to_string(pair.depth.value));
-    }
-    void Reserved2() override {}
-    TextureHandle GetBackBuffer() override { return {}; }
-    TextureHandle CreateTexture(std::uint32_t, std::uint32_t, PixelFormat, std::uint32_t,
-                                std::uint32_t, const void*, std::size_t) override
-    {
-        return {};
-    }
-    TextureHandle CreateDepthTarget(std::uint32_t, std::uint32_t, PixelFormat, std::uint32_t,
-                                    std::uint32_t) override
-    {
-        return {};
-    }
-    TextureHandle CreateRenderTarget(std::uint32_t, std::uint32_t, PixelFormat, std::uint32_t,
-                                     std::uint32_t) override
-    {
-        return {};
-    }
-    void ReleaseTexture(TextureHandle) override {}
-    void BindTexture(std::uint32_t slot, TextureHandle handle) override
-    {
-        g_deviceLog.push_back("texture " + std::to_string(slot) + "=" +
-                              std::to_string(handle.value));
-    }
-};
 
 class RecordingShader final : public Shader
 {

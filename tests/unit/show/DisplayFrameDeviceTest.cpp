@@ -91,7 +91,7 @@ class FrameDeviceTest : public ::testing::Test
         g_materialConstants = nullptr;
     }
 
-    RecordingDisp display;
+    RecordingDisp display{&g_deviceLog};
     RecordingConstantBuffer frameBlock;
     RecordingConstantBuffer objectBlock;
     RecordingConstantBuffer materialBlock;
