@@ -7,15 +7,21 @@ roots=${OMBREL_ROOTS:-/var/cache/ombrel}
 declare -p components >/dev/null 2>&1 || declare -A components=()
 
 say() { echo "$tool: $*" >&2; }
-fail() { say "$*"; exit 1; }
+fail() {
+  say "$*"
+  exit 1
+}
 
 # The Debian archive this machine's apt already uses (never a host written into the repository).
 mirror() {
-  [ -n "${OMBREL_MIRROR:-}" ] && { echo "$OMBREL_MIRROR"; return; }
+  [ -n "${OMBREL_MIRROR:-}" ] && {
+    echo "$OMBREL_MIRROR"
+    return
+  }
   local uri
   uri=$(grep -h -E '^(URIs:|deb )' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-          /etc/apt/sources.list.d/*.sources 2>/dev/null |
-        grep -o -E 'https?://[^ ]+/debian/?( |$)' | grep -v security | head -n 1 | tr -d ' ')
+    /etc/apt/sources.list.d/*.sources 2>/dev/null |
+    grep -o -E 'https?://[^ ]+/debian/?( |$)' | grep -v security | head -n 1 | tr -d ' ')
   [ -n "$uri" ] || fail "no Debian mirror found in /etc/apt/sources.list*"
   echo "$uri"
 }
@@ -24,13 +30,14 @@ ensure_host_tools() {
   command -v debootstrap >/dev/null && command -v unshare >/dev/null && return
   say "installing debootstrap"
   { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-      --no-install-recommends debootstrap; } >/dev/null ||
+    --no-install-recommends debootstrap; } >/dev/null ||
     fail "cannot install debootstrap from the Debian archive"
 }
 
 # Runs a command chrooted in $1 with /proc, /dev and /sys mounted in a private mount namespace.
 in_root() {
-  local root=$1; shift
+  local root=$1
+  shift
   unshare --mount --propagation private --pid --fork /bin/bash -c '
     root=$1; shift
     mount -t proc proc "$root/proc"
@@ -43,7 +50,8 @@ in_root() {
 # make_root NAME SUITE PACKAGES...: a minbase root of SUITE with PACKAGES, then the caller's
 # finish_root NAME DIR where it defines one; replaces $roots/NAME only once it is complete.
 make_root() {
-  local name=$1 suite=$2; shift 2
+  local name=$1 suite=$2
+  shift 2
   local root=$roots/$name
   local building=$roots/$name.building
   rm -rf "$building"
@@ -51,8 +59,8 @@ make_root() {
   local started=$SECONDS
   # debootstrap mounts /proc and /sys inside the target; the namespace takes them away with it.
   if ! unshare --mount --propagation private debootstrap --variant=minbase \
-         --components="${components[$name]:-main}" "$suite" "$building" \
-         "$(mirror)" /usr/share/debootstrap/scripts/sid >"$roots/$name.log" 2>&1; then
+    --components="${components[$name]:-main}" "$suite" "$building" \
+    "$(mirror)" /usr/share/debootstrap/scripts/sid >"$roots/$name.log" 2>&1; then
     rm -rf "$building"
     fail "debootstrap of $suite from $(mirror) failed (is the Debian archive reachable?); see $roots/$name.log"
   fi
