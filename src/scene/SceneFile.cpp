@@ -75,37 +75,12 @@ std::uint64_t VertexBlockBytes(std::uint32_t vertexComp, std::uint32_t vertexCou
         bytes += 4 + perVertexBlock;
     return bytes;
 }
-} // namespace
 
-bool ReadNode(ByteCursor& cursor, SceneFileNode& node, SceneFileNode* parent)
+// The vertex blocks of the parts `vertexComp` names. They must lie inside the file before
+// anything is allocated for them; a mesh over the vertex limit fails later whatever its blocks
+// hold, so they are only stepped over.
+bool ReadVertexBlocks(ByteCursor& cursor, SceneFileMesh& mesh, std::uint32_t vertexComp)
 {
-    return ReadNodeAt(cursor, node, parent, 0);
-}
-
-bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh)
-{
-    std::uint32_t kind = 0;
-    if (!cursor.Skip(8) || !cursor.Read(kind))
-        return false;
-    if (kind != kTriangles)
-    {
-        Logger::Print("Not a triangle mesh.\n");
-        return false;
-    }
-
-    std::uint32_t vertexComp = 0;
-    if (!cursor.Read(mesh.vertexCount) || !cursor.Read(mesh.faceCount) ||
-        !cursor.Read(mesh.boneCount) || !cursor.Read(mesh.matID) || !cursor.Read(vertexComp))
-        return false;
-    char line[256];
-    std::snprintf(line, sizeof line, "Mesh: %d verts %d faces %d bones (matID=%d vertex_comp=%d)\n",
-                  static_cast<int>(mesh.vertexCount), static_cast<int>(mesh.faceCount),
-                  static_cast<int>(mesh.boneCount), static_cast<int>(mesh.matID),
-                  static_cast<int>(vertexComp));
-    Logger::Print("%s", line);
-
-    // The vertex blocks must lie inside the file before anything is allocated for them. A mesh
-    // over the vertex limit fails below whatever its blocks hold, so they are only stepped over.
     const std::uint64_t blockBytes = VertexBlockBytes(vertexComp, mesh.vertexCount);
     if (!cursor.Holds(blockBytes))
     {
@@ -136,18 +111,12 @@ bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh)
     {
         cursor.Skip(static_cast<std::size_t>(blockBytes));
     }
+    return true;
+}
 
-    if (mesh.faceCount > kMaxElements)
-    {
-        Logger::Error("Mesh has more than 65536 faces!\n");
-        return false;
-    }
-    if (mesh.vertexCount > kMaxElements)
-    {
-        Logger::Error("Mesh has more than 65536 vertices!\n");
-        return false;
-    }
-
+// Triangles, each index within the mesh's vertices.
+bool ReadFaces(ByteCursor& cursor, SceneFileMesh& mesh)
+{
     mesh.indices.assign(std::size_t{3} * mesh.faceCount, 0);
     for (std::uint32_t face = 0; face < mesh.faceCount; ++face)
     {
@@ -172,6 +141,53 @@ bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh)
                 return false;
             }
     }
+    return true;
+}
+} // namespace
+
+bool ReadNode(ByteCursor& cursor, SceneFileNode& node, SceneFileNode* parent)
+{
+    return ReadNodeAt(cursor, node, parent, 0);
+}
+
+bool ReadMesh(ByteCursor& cursor, SceneFileMesh& mesh)
+{
+    std::uint32_t kind = 0;
+    if (!cursor.Skip(8) || !cursor.Read(kind))
+        return false;
+    if (kind != kTriangles)
+    {
+        Logger::Print("Not a triangle mesh.\n");
+        return false;
+    }
+
+    std::uint32_t vertexComp = 0;
+    if (!cursor.Read(mesh.vertexCount) || !cursor.Read(mesh.faceCount) ||
+        !cursor.Read(mesh.boneCount) || !cursor.Read(mesh.matID) || !cursor.Read(vertexComp))
+        return false;
+    char line[256];
+    std::snprintf(line, sizeof line, "Mesh: %d verts %d faces %d bones (matID=%d vertex_comp=%d)\n",
+                  static_cast<int>(mesh.vertexCount), static_cast<int>(mesh.faceCount),
+                  static_cast<int>(mesh.boneCount), static_cast<int>(mesh.matID),
+                  static_cast<int>(vertexComp));
+    Logger::Print("%s", line);
+
+    if (!ReadVertexBlocks(cursor, mesh, vertexComp))
+        return false;
+
+    if (mesh.faceCount > kMaxElements)
+    {
+        Logger::Error("Mesh has more than 65536 faces!\n");
+        return false;
+    }
+    if (mesh.vertexCount > kMaxElements)
+    {
+        Logger::Error("Mesh has more than 65536 vertices!\n");
+        return false;
+    }
+
+    if (!ReadFaces(cursor, mesh))
+        return false;
 
     if (mesh.boneCount != 0)
     {

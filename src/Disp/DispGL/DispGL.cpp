@@ -104,6 +104,52 @@ void SetGlContextAttributes()
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+// The state a new Direct3D 11 device starts with, where OpenGL's differs, and the objects that
+// stand in for Direct3D's defaults (sampler, empty slots, vertex array, program pipeline).
+void DispGL::SetDirect3DDefaults(const DisplayMode& mode)
+{
+    // Direct3D's conventions: clip y up with row 0 of every target and texture at the top, and
+    // depth 0..1. Render targets therefore hold images top row first, as Direct3D's do.
+    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+    glDepthRangef(0.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+    glPointSize(1.0f);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glViewport(0, 0, GLsizei(mode.width), GLsizei(mode.height));
+
+    // Direct3D's default sampler: linear min/mag/mip, clamped u, v and w, on every unit.
+    glCreateSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    emptyTexture2D = CreateEmptyTexture(GL_TEXTURE_2D);
+    emptyTextureCube = CreateEmptyTexture(GL_TEXTURE_CUBE_MAP);
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
+    textureUnits = units < GLint(kMaxTextureUnits) ? std::uint32_t(units) : kMaxTextureUnits;
+    for (std::uint32_t unit = 0; unit < textureUnits; ++unit)
+    {
+        glBindSampler(unit, sampler);
+        BindEmptySlot(unit);
+    }
+
+    glCreateVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glCreateProgramPipelines(1, &pipeline);
+    glBindProgramPipeline(pipeline);
+    CountGlObjectsCreated(3);
+}
+
 bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowHandle)
 {
     window = windowHandle;
@@ -148,46 +194,7 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
     }
     backBuffer = textures.Register(record);
 
-    // Direct3D's conventions: clip y up with row 0 of every target and texture at the top, and
-    // depth 0..1. Render targets therefore hold images top row first, as Direct3D's do.
-    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
-    glDepthRangef(0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
-    glPointSize(1.0f);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glViewport(0, 0, GLsizei(mode.width), GLsizei(mode.height));
-
-    // Direct3D's default sampler: linear min/mag/mip, clamped u, v and w, on every unit.
-    glCreateSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    emptyTexture2D = CreateEmptyTexture(GL_TEXTURE_2D);
-    emptyTextureCube = CreateEmptyTexture(GL_TEXTURE_CUBE_MAP);
-    GLint units = 0;
-    glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
-    textureUnits = units < GLint(kMaxTextureUnits) ? std::uint32_t(units) : kMaxTextureUnits;
-    for (std::uint32_t unit = 0; unit < textureUnits; ++unit)
-    {
-        glBindSampler(unit, sampler);
-        BindEmptySlot(unit);
-    }
-
-    glCreateVertexArrays(1, &vertexArray);
-    glBindVertexArray(vertexArray);
-    glCreateProgramPipelines(1, &pipeline);
-    glBindProgramPipeline(pipeline);
-    CountGlObjectsCreated(3);
+    SetDirect3DDefaults(mode);
     topology = GL_TRIANGLES;
     return true;
 }

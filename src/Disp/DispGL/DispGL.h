@@ -66,6 +66,7 @@ class DispGL final : public Disp
     GLuint Pipeline() const { return pipeline; }
 
   private:
+    void SetDirect3DDefaults(const DisplayMode& mode);
     sTexGL* AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
                             PixelFormat format, std::uint32_t levels, std::uint32_t flags,
                             const void* data, std::size_t dataSize);
