@@ -1,6 +1,8 @@
 # Mounts a fresh tmpfs of size $1 on /tmp, inside the caller's own mount namespace, and binds each
 # folder or file named after it back at its path, so a build tree under /tmp (a clone in a
-# mktemp folder) stays readable. Each is held open while the tmpfs covers its path.
+# mktemp folder) stays readable. Each is held open while the tmpfs covers its path. The caller
+# goes on from /, since the folder it was in may be hidden now (and tools such as pyenv's shims
+# change into it).
 private_tmp() {
   local size=$1 path fd i
   shift
@@ -18,4 +20,5 @@ private_tmp() {
     mount --no-canonicalize --bind "/proc/self/fd/$fd" "$path"
     exec {fd}<&-
   done
+  cd /
 }
