@@ -34,6 +34,82 @@ int ParseInt(const std::string& option, const std::string& text, int low, int hi
              std::to_string(high) + ", not '" + text + "'");
     return int(value);
 }
+
+// Sets what `option` says with `value`; --from and --to also note that they were given.
+void TakeValue(CaptureOptions& options, const std::string& option, const std::string& value,
+               bool& fromGiven, bool& toGiven)
+{
+    if (option == "--out")
+    {
+        if (value.size() < 5 || value.compare(value.size() - 4, 4, ".mp4") != 0)
+            Fail("--out writes an MP4 file: give a name ending in .mp4, not '" + value + "'");
+        options.outFile = value;
+    }
+    else if (option == "--png-dir")
+    {
+        if (value.empty())
+            Fail("--png-dir needs a folder name");
+        options.pngDir = value;
+    }
+    else if (option == "--fps")
+        options.fps = ParseInt(option, value, 1, 240);
+    else if (option == "--size")
+    {
+        const std::size_t x = value.find('x');
+        if (x == std::string::npos)
+            Fail("--size wants WIDTHxHEIGHT, such as 1280x720, not '" + value + "'");
+        options.width = ParseInt("--size width", value.substr(0, x), 16, 8192);
+        options.height = ParseInt("--size height", value.substr(x + 1), 16, 8192);
+    }
+    else if (option == "--from")
+    {
+        options.from = ParseSeconds(option, value);
+        fromGiven = true;
+    }
+    else if (option == "--to")
+    {
+        options.to = ParseSeconds(option, value);
+        toGiven = true;
+    }
+    else // --at or --shot: lists
+    {
+        std::size_t start = 0;
+        for (;;)
+        {
+            const std::size_t comma = value.find(',', start);
+            const std::string item = value.substr(start, comma - start);
+            if (option == "--at")
+                options.at.push_back(ParseSeconds(option, item));
+            else
+                options.shots.push_back(ParseInt(option, item, 0, 9));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+}
+
+// The options that only make sense together, or not at all together.
+void CheckTogether(const CaptureOptions& options, bool fromGiven, bool toGiven)
+{
+    if (!options.outFile.empty() && !options.pngDir.empty())
+        Fail("give either --out or --png-dir, not both");
+    if (!options.at.empty())
+    {
+        if (fromGiven || toGiven)
+            Fail("--at picks its own moments: leave out --from and --to");
+        if (options.pngDir.empty())
+            Fail("--at writes PNG files: give --png-dir");
+    }
+    if (options.shots.size() > 1 && options.shots.size() != options.at.size())
+        Fail("--shot with several shots wants one for each --at moment");
+    if (options.outFile.empty() && options.pngDir.empty() && !options.bench)
+        Fail("nothing to write: give --out FILE.mp4 or --png-dir DIR (or --bench)");
+    if (options.from > options.to)
+        Fail("--from must not be after --to");
+    if (!options.outFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
+        Fail("an MP4 (yuv420p) needs an even width and height");
+}
 } // namespace
 
 CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
@@ -68,75 +144,9 @@ CaptureOptions ParseCaptureOptions(const std::vector<std::string>& args)
             Fail("unknown option '" + option + "'");
         if (i + 1 >= args.size())
             Fail(option + " needs a value");
-        const std::string& value = args[++i];
-
-        if (option == "--out")
-        {
-            if (value.size() < 5 || value.compare(value.size() - 4, 4, ".mp4") != 0)
-                Fail("--out writes an MP4 file: give a name ending in .mp4, not '" + value + "'");
-            options.outFile = value;
-        }
-        else if (option == "--png-dir")
-        {
-            if (value.empty())
-                Fail("--png-dir needs a folder name");
-            options.pngDir = value;
-        }
-        else if (option == "--fps")
-            options.fps = ParseInt(option, value, 1, 240);
-        else if (option == "--size")
-        {
-            const std::size_t x = value.find('x');
-            if (x == std::string::npos)
-                Fail("--size wants WIDTHxHEIGHT, such as 1280x720, not '" + value + "'");
-            options.width = ParseInt("--size width", value.substr(0, x), 16, 8192);
-            options.height = ParseInt("--size height", value.substr(x + 1), 16, 8192);
-        }
-        else if (option == "--from")
-        {
-            options.from = ParseSeconds(option, value);
-            fromGiven = true;
-        }
-        else if (option == "--to")
-        {
-            options.to = ParseSeconds(option, value);
-            toGiven = true;
-        }
-        else // --at or --shot: lists
-        {
-            std::size_t start = 0;
-            for (;;)
-            {
-                const std::size_t comma = value.find(',', start);
-                const std::string item = value.substr(start, comma - start);
-                if (option == "--at")
-                    options.at.push_back(ParseSeconds(option, item));
-                else
-                    options.shots.push_back(ParseInt(option, item, 0, 9));
-                if (comma == std::string::npos)
-                    break;
-                start = comma + 1;
-            }
-        }
+        TakeValue(options, option, args[++i], fromGiven, toGiven);
     }
-
-    if (!options.outFile.empty() && !options.pngDir.empty())
-        Fail("give either --out or --png-dir, not both");
-    if (!options.at.empty())
-    {
-        if (fromGiven || toGiven)
-            Fail("--at picks its own moments: leave out --from and --to");
-        if (options.pngDir.empty())
-            Fail("--at writes PNG files: give --png-dir");
-    }
-    if (options.shots.size() > 1 && options.shots.size() != options.at.size())
-        Fail("--shot with several shots wants one for each --at moment");
-    if (options.outFile.empty() && options.pngDir.empty() && !options.bench)
-        Fail("nothing to write: give --out FILE.mp4 or --png-dir DIR (or --bench)");
-    if (options.from > options.to)
-        Fail("--from must not be after --to");
-    if (!options.outFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
-        Fail("an MP4 (yuv420p) needs an even width and height");
+    CheckTogether(options, fromGiven, toGiven);
     return options;
 }
 

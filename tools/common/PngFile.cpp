@@ -146,6 +146,55 @@ bool WritePngFile(const std::string& path, const std::uint8_t* rgba, int width, 
 }
 
 #if OMBREL_PNG_ZLIB
+namespace
+{
+// Undoes each row's filter (None, Sub, Up, Average, Paeth) from `raw` into `pixels`; false on a
+// filter PNG does not have.
+bool Unfilter(const std::vector<std::uint8_t>& raw, std::size_t rowBytes, int height, int channels,
+              std::vector<std::uint8_t>& pixels)
+{
+    for (int y = 0; y < height; ++y)
+    {
+        const std::uint8_t filter = raw[std::size_t(y) * (rowBytes + 1)];
+        const std::uint8_t* in = raw.data() + std::size_t(y) * (rowBytes + 1) + 1;
+        std::uint8_t* row = pixels.data() + std::size_t(y) * rowBytes;
+        const std::uint8_t* up = y > 0 ? row - rowBytes : nullptr;
+        for (std::size_t i = 0; i < rowBytes; ++i)
+        {
+            const int a = i >= std::size_t(channels) ? row[i - std::size_t(channels)] : 0;
+            const int b = up ? up[i] : 0;
+            const int c = up && i >= std::size_t(channels) ? up[i - std::size_t(channels)] : 0;
+            int predicted = 0;
+            switch (filter)
+            {
+            case 0:
+                break;
+            case 1:
+                predicted = a;
+                break;
+            case 2:
+                predicted = b;
+                break;
+            case 3:
+                predicted = (a + b) / 2;
+                break;
+            case 4:
+            {
+                const int p = a + b - c;
+                const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+                break;
+            }
+            default:
+                return false;
+            }
+            row[i] = std::uint8_t(in[i] + predicted);
+        }
+    }
+    return true;
+}
+} // namespace
+
 bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgb)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -191,46 +240,10 @@ bool ReadPngFile(const std::string& path, int& width, int& height, std::vector<s
     if (uncompress(raw.data(), &rawSize, packed.data(), uLong(packed.size())) != Z_OK ||
         rawSize != raw.size())
         return false;
-    // Undoes each row's filter in place (None, Sub, Up, Average, Paeth), then drops alpha.
+    // Undoes each row's filter, then drops alpha.
     std::vector<std::uint8_t> pixels(rowBytes * std::size_t(height), 0);
-    for (int y = 0; y < height; ++y)
-    {
-        const std::uint8_t filter = raw[std::size_t(y) * (rowBytes + 1)];
-        const std::uint8_t* in = raw.data() + std::size_t(y) * (rowBytes + 1) + 1;
-        std::uint8_t* row = pixels.data() + std::size_t(y) * rowBytes;
-        const std::uint8_t* up = y > 0 ? row - rowBytes : nullptr;
-        for (std::size_t i = 0; i < rowBytes; ++i)
-        {
-            const int a = i >= std::size_t(channels) ? row[i - std::size_t(channels)] : 0;
-            const int b = up ? up[i] : 0;
-            const int c = up && i >= std::size_t(channels) ? up[i - std::size_t(channels)] : 0;
-            int predicted = 0;
-            switch (filter)
-            {
-            case 0:
-                break;
-            case 1:
-                predicted = a;
-                break;
-            case 2:
-                predicted = b;
-                break;
-            case 3:
-                predicted = (a + b) / 2;
-                break;
-            case 4:
-            {
-                const int p = a + b - c;
-                const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-                predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-                break;
-            }
-            default:
-                return false;
-            }
-            row[i] = std::uint8_t(in[i] + predicted);
-        }
-    }
+    if (!Unfilter(raw, rowBytes, height, channels, pixels))
+        return false;
     rgb.resize(std::size_t(width) * std::size_t(height) * 3);
     for (std::size_t p = 0, n = std::size_t(width) * std::size_t(height); p < n; ++p)
         for (int k = 0; k < 3; ++k)
