@@ -346,11 +346,9 @@ std::vector<KickHit> KickPattern()
     return kicks;
 }
 
-void Arrange(Bus& drums, Bus& bass, Bus& pads, Bus& lead)
+// Pads: every bar from the start; brighter once the beat is in, softer in the break.
+void LayPads(Bus& pads)
 {
-    Random random(0x0B3E1);
-
-    // Pads: every bar from the start; brighter once the beat is in, softer in the break.
     for (double bar = 0; bar < kArrangementEnd; bar += 2)
     {
         float gain = bar < kBeatIn ? static_cast<float>(0.3 + 0.5 * bar / kBeatIn) : 0.7f;
@@ -361,15 +359,12 @@ void Arrange(Bus& drums, Bus& bass, Bus& pads, Bus& lead)
             bright = 0.8f;
         Pad(pads, bar, 2.0, kChords[ChordAt(bar)], gain, bright);
     }
+}
 
-    for (const KickHit& kick : KickPattern())
-        Kick(drums, random, kick.at, kick.gain);
-
-    // The intro's last two bars: a hat roll that rises into the beat.
-    for (double t = kBeatIn - 4; t < kBeatIn; t += kStep)
-        Hat(drums, random, t, static_cast<float>(0.03 + 0.1 * (t - kBeatIn + 4) / 4), 0.02, 0.1f);
-
-    // The rest of the drums and the bass on the sixteenth grid from the beat's entry.
+// The rest of the drums, the bass and the logo's chord stabs on the sixteenth grid from the
+// beat's entry.
+void LayGrid(Bus& drums, Bus& bass, Bus& lead, Random& random)
+{
     for (int step = static_cast<int>(kBeatIn / kStep); step * kStep < kArrangementEnd; ++step)
     {
         const double t = step * kStep;
@@ -426,9 +421,12 @@ void Arrange(Bus& drums, Bus& bass, Bus& pads, Bus& lead)
                 Lead(lead, t, kStep * 0.8, n + 12, 0.05f, n % 2 ? -0.5f : 0.5f);
         }
     }
+}
 
-    // Lead: an arpeggio in the sphere and the tunnel, the melody in the rings, the heavy part
-    // and the outro, and slow notes in the break.
+// Lead: an arpeggio in the sphere and the tunnel, the melody in the rings, the heavy part
+// and the outro, and slow notes in the break.
+void LayLead(Bus& lead)
+{
     for (double bar = kSphere; bar < kArrangementEnd; bar += 2)
     {
         const int chord = ChordAt(bar);
@@ -455,6 +453,24 @@ void Arrange(Bus& drums, Bus& bass, Bus& pads, Bus& lead)
             Lead(lead, bar, 1.7, kChords[chord][2] + 12, 0.08f, 0);
         }
     }
+}
+
+// The whole arrangement; the drums draw from one random sequence, in this order.
+void Arrange(Bus& drums, Bus& bass, Bus& pads, Bus& lead)
+{
+    Random random(0x0B3E1);
+
+    LayPads(pads);
+
+    for (const KickHit& kick : KickPattern())
+        Kick(drums, random, kick.at, kick.gain);
+
+    // The intro's last two bars: a hat roll that rises into the beat.
+    for (double t = kBeatIn - 4; t < kBeatIn; t += kStep)
+        Hat(drums, random, t, static_cast<float>(0.03 + 0.1 * (t - kBeatIn + 4) / 4), 0.02, 0.1f);
+
+    LayGrid(drums, bass, lead, random);
+    LayLead(lead);
 }
 
 } // namespace

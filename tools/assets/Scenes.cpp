@@ -273,11 +273,9 @@ Scene BuildLogo()
     return scene;
 }
 
-Scene BuildGreets()
+// The greets hall: a tiled floor, columns along its walls, walls and ceiling beams.
+Mesh GreetsHall(float floorY, float ceilingY)
 {
-    Scene scene{"greets", {}};
-    const float floorY = -130, ceilingY = 230;
-
     Mesh hall;
     for (int ix = 0; ix < 15; ++ix)
         for (int iz = 0; iz < 13; ++iz)
@@ -300,6 +298,48 @@ Scene BuildGreets()
     hall.Append(Box({520, 50, 0}, {6, 180, 410}));
     for (float x = -380; x <= 480; x += 120)
         hall.Append(Box({x, ceilingY, 0}, {8, 8, 400}));
+    return hall;
+}
+
+// The emblem the last shot looks at: the script stacks three at heights -100, 0 and 100 about
+// the origin at scales 0.75 to 0.95. The word shots look across the hall past the origin up to
+// 13 units above it, and one camera climbs past the axis, 22 units off at height 32: the
+// emblem rides 30 above its placement, so the middle one (19 to 32 high, 9 across) stands
+// above those lines of sight and clear of that camera.
+Mesh GreetsEmblem()
+{
+    Mesh emblem = Torus(10, 1.4f, 64, 10);
+    emblem.Append(RotatedX(Torus(6.5f, 1.0f, 48, 8), kPi / 2));
+    emblem.Append(Sphere(3, 24, 12));
+    for (int i = 0; i < 4; ++i)
+    {
+        const float a = 2 * kPi * static_cast<float>(i) / 4 + kPi / 4;
+        emblem.Append(Translated(Sphere(1.8f, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
+    }
+    return Translated(std::move(emblem), {0, 30, 0});
+}
+
+// A pedestal on the floor under the stack: where it stood before, above eye level, one shot
+// ran its camera through it.
+Mesh GreetsPedestal(float floorY)
+{
+    return Lathe({{0, floorY, 0, -1, true},
+                  {34, floorY, 0, -1, false},
+                  {34, floorY, 1, 0, true},
+                  {34, floorY + 6, 1, 0, false},
+                  {34, floorY + 6, 0.5f, 0.87f, true},
+                  {18, floorY + 16, 0.5f, 0.87f, false},
+                  {18, floorY + 16, 0, 1, true},
+                  {0, floorY + 16, 0, 1, false}},
+                 48);
+}
+
+Scene BuildGreets()
+{
+    Scene scene{"greets", {}};
+    const float floorY = -130, ceilingY = 230;
+
+    const Mesh hall = GreetsHall(floorY, ceilingY);
 
     struct Placed
     {
@@ -336,32 +376,8 @@ Scene BuildGreets()
                       d, w.viewer, {0, -1, 0}));
     }
 
-    // The emblem the last shot looks at: the script stacks three at heights -100, 0 and 100 about
-    // the origin at scales 0.75 to 0.95. The word shots look across the hall past the origin up to
-    // 13 units above it, and one camera climbs past the axis, 22 units off at height 32: the
-    // emblem rides 30 above its placement, so the middle one (19 to 32 high, 9 across) stands
-    // above those lines of sight and clear of that camera.
-    Mesh emblem = Torus(10, 1.4f, 64, 10);
-    emblem.Append(RotatedX(Torus(6.5f, 1.0f, 48, 8), kPi / 2));
-    emblem.Append(Sphere(3, 24, 12));
-    for (int i = 0; i < 4; ++i)
-    {
-        const float a = 2 * kPi * static_cast<float>(i) / 4 + kPi / 4;
-        emblem.Append(Translated(Sphere(1.8f, 12, 6), {10 * std::cos(a), 0, 10 * std::sin(a)}));
-    }
-    emblem = Translated(std::move(emblem), {0, 30, 0});
-
-    // A pedestal on the floor under the stack: where it stood before, above eye level, one shot
-    // ran its camera through it.
-    Mesh centrepiece = Lathe({{0, floorY, 0, -1, true},
-                              {34, floorY, 0, -1, false},
-                              {34, floorY, 1, 0, true},
-                              {34, floorY + 6, 1, 0, false},
-                              {34, floorY + 6, 0.5f, 0.87f, true},
-                              {18, floorY + 16, 0.5f, 0.87f, false},
-                              {18, floorY + 16, 0, 1, true},
-                              {0, floorY + 16, 0, 1, false}},
-                             48);
+    const Mesh emblem = GreetsEmblem();
+    const Mesh centrepiece = GreetsPedestal(floorY);
 
     scene.meshes.push_back({"hall", hall});
     scene.meshes.push_back({"words_a", teal1});

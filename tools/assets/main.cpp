@@ -55,6 +55,71 @@ bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<st
     return !error;
 }
 
+// The assets --only names (all of them without it) into `chosen`; false after saying which name
+// is no asset's.
+bool ChooseAssets(const std::set<std::string>& only, std::vector<const assets::Asset*>& chosen)
+{
+    for (const assets::Asset& asset : assets::AllAssets())
+        if (only.empty() || only.count(asset.fileName) || only.count(Stem(asset.fileName)))
+            chosen.push_back(&asset);
+    for (const std::string& name : only)
+    {
+        bool known = false;
+        for (const assets::Asset& asset : assets::AllAssets())
+            known = known || name == asset.fileName || name == Stem(asset.fileName);
+        if (!known)
+        {
+            std::fprintf(stderr, "ombrel-assets: no file named '%s' (see --list)\n", name.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Generates and writes each chosen asset, with progress on stderr; the exit code.
+int GenerateAll(const std::vector<const assets::Asset*>& chosen,
+                const std::filesystem::path& outDir, const assets::GenerateOptions& options)
+{
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t done = 0;
+    for (const assets::Asset* asset : chosen)
+    {
+        ++done;
+        if (terminal)
+            std::fprintf(stderr, "\r[%zu/%zu] %-20s", done, chosen.size(), asset->fileName.c_str());
+        const auto begin = std::chrono::steady_clock::now();
+        std::vector<std::uint8_t> bytes;
+        try
+        {
+            bytes = asset->generate(options);
+        }
+        catch (const std::exception& e)
+        {
+            std::fprintf(stderr, "%sombrel-assets: %s: %s\n", terminal ? "\n" : "",
+                         asset->fileName.c_str(), e.what());
+            return kExitFailure;
+        }
+        const std::filesystem::path path = outDir / asset->fileName;
+        if (!WriteFileAtomically(path, bytes))
+        {
+            std::fprintf(stderr, "%sombrel-assets: cannot write %s: %s\n", terminal ? "\n" : "",
+                         path.string().c_str(), std::strerror(errno));
+            return kExitFailure;
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (!terminal)
+            std::fprintf(stderr, "[%zu/%zu] %s: %zu bytes, %.2f s\n", done, chosen.size(),
+                         asset->fileName.c_str(), bytes.size(), seconds);
+    }
+    const double total =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "%sombrel-assets: wrote %zu files to %s in %.1f s\n", terminal ? "\n" : "",
+                 chosen.size(), outDir.string().c_str(), total);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,21 +165,8 @@ int main(int argc, char** argv)
     }
 
     std::vector<const assets::Asset*> chosen;
-    for (const assets::Asset& asset : assets::AllAssets())
-        if (only.empty() || only.count(asset.fileName) || only.count(Stem(asset.fileName)))
-            chosen.push_back(&asset);
-    for (const std::string& name : only)
-    {
-        bool known = false;
-        for (const assets::Asset& asset : assets::AllAssets())
-            known = known || name == asset.fileName || name == Stem(asset.fileName);
-        if (!known)
-        {
-            std::fprintf(stderr, "ombrel-assets: no file named '%s' (see --list)\n", name.c_str());
-            return kExitUsage;
-        }
-    }
-
+    if (!ChooseAssets(only, chosen))
+        return kExitUsage;
     std::error_code error;
     std::filesystem::create_directories(outDir, error);
     if (error)
@@ -124,42 +176,5 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
-    const bool terminal = isatty(STDERR_FILENO) != 0;
-    const auto start = std::chrono::steady_clock::now();
-    std::size_t done = 0;
-    for (const assets::Asset* asset : chosen)
-    {
-        ++done;
-        if (terminal)
-            std::fprintf(stderr, "\r[%zu/%zu] %-20s", done, chosen.size(), asset->fileName.c_str());
-        const auto begin = std::chrono::steady_clock::now();
-        std::vector<std::uint8_t> bytes;
-        try
-        {
-            bytes = asset->generate(options);
-        }
-        catch (const std::exception& e)
-        {
-            std::fprintf(stderr, "%sombrel-assets: %s: %s\n", terminal ? "\n" : "",
-                         asset->fileName.c_str(), e.what());
-            return kExitFailure;
-        }
-        const std::filesystem::path path = outDir / asset->fileName;
-        if (!WriteFileAtomically(path, bytes))
-        {
-            std::fprintf(stderr, "%sombrel-assets: cannot write %s: %s\n", terminal ? "\n" : "",
-                         path.string().c_str(), std::strerror(errno));
-            return kExitFailure;
-        }
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        if (!terminal)
-            std::fprintf(stderr, "[%zu/%zu] %s: %zu bytes, %.2f s\n", done, chosen.size(),
-                         asset->fileName.c_str(), bytes.size(), seconds);
-    }
-    const double total =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "%sombrel-assets: wrote %zu files to %s in %.1f s\n", terminal ? "\n" : "",
-                 chosen.size(), outDir.string().c_str(), total);
-    return 0;
+    return GenerateAll(chosen, outDir, options);
 }
