@@ -70,6 +70,7 @@ class Disp
     virtual bool Init(const DisplayMode& mode, bool fullscreen, WindowHandle window) = 0;
     virtual void Shutdown() = 0;
     virtual void SetViewport(float x, float y, float width, float height) = 0;
+    // Reserved1 and Reserved2 keep the interface's slots in its order; no caller uses them.
     virtual void Reserved1() = 0;
     virtual std::uint32_t Present() = 0;
     virtual void SetRenderTarget(RenderTargetPair pair) = 0;
