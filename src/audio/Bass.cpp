@@ -8,6 +8,10 @@
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
 
+#if !defined(OMBREL_BASS_BUILD)
+#include "Logger.h"
+#endif
+
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -42,14 +46,25 @@ double NowSeconds()
         .count();
 }
 
+// Said where each build has always said it: in the program's log where these calls are part of
+// the program, on stderr from our bass.dll (a library writes no log of the program's).
+void SayDeviceLost(double seconds)
+{
+#if defined(OMBREL_BASS_BUILD)
+    std::fprintf(stderr, "bass: the sound device failed at %.2f s; the music's clock runs on\n",
+                 seconds);
+#else
+    Logger::Print("The sound device went away at %.2f s; the music's clock runs on.\n", seconds);
+#endif
+}
+
 std::uint64_t HeardFrame(Stream& stream)
 {
     // A device that failed counts no more: the pictures must not stop with it.
     if (!stream.lostDevice.Lost() && player.output->Failed())
     {
         stream.lostDevice.Lose(NowSeconds(), stream.position.Reported());
-        std::fprintf(stderr, "bass: the sound device failed at %.2f s; the music's clock runs on\n",
-                     static_cast<double>(stream.position.Reported()) / MusicSampleRate);
+        SayDeviceLost(static_cast<double>(stream.position.Reported()) / MusicSampleRate);
     }
     if (stream.lostDevice.Lost())
         return stream.lostDevice.Frame(NowSeconds());
