@@ -138,11 +138,3 @@ bool LayoutSubresources(std::uint32_t width, std::uint32_t height, PixelFormat f
     layout.totalSize = offset;
     return true;
 }
-
-bool IsCreatableRequest(bool render, bool depth, std::uint32_t width, std::uint32_t height,
-                        PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                        const void* data, std::size_t dataSize, SubresourceLayout& layout)
-{
-    return IsCreatableTexture(render, depth, width, height, format, flags) &&
-           (!data || LayoutSubresources(width, height, format, levels, flags, dataSize, layout));
-}

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// The largest texture side either back end accepts; it keeps every byte count within 64 bits.
+// The largest texture side any back end accepts; it keeps every byte count within 64 bits.
 constexpr std::uint32_t kMaxTextureSize = 16384;
 // Entries of the initial-data table: six faces of up to 21 levels.
 constexpr std::uint32_t kMaxSubresources = 128;
@@ -57,9 +57,3 @@ struct SubresourceLayout
 bool LayoutSubresources(std::uint32_t width, std::uint32_t height, PixelFormat format,
                         std::uint32_t levels, std::uint32_t flags, std::size_t dataSize,
                         SubresourceLayout& layout);
-
-// A texture request the back ends without Direct3D's own checks accept: IsCreatableTexture, and
-// with initial data its layout (into `layout`) within dataSize.
-bool IsCreatableRequest(bool render, bool depth, std::uint32_t width, std::uint32_t height,
-                        PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                        const void* data, std::size_t dataSize, SubresourceLayout& layout);

@@ -168,7 +168,7 @@ std::unique_ptr<PassTimer> CreatePassTimer()
 bool ReadBackBuffer(std::vector<std::uint8_t>& pixels)
 {
     DispDX11* display = Display();
-    const sTexD3D11* record = display->FindTexture(display->backBuffer);
+    const sTexD3D11* record = display->FindTexture(display->GetBackBuffer());
     if (!record || !record->texture)
         return false;
     D3D11_TEXTURE2D_DESC desc;

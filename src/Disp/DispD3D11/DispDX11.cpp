@@ -82,7 +82,7 @@ bool DispDX11::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windo
         DeleteRecord(record);
         return false;
     }
-    backBuffer = RegisterTexture(record);
+    RegisterBackBuffer(record);
 
     D3D11_RASTERIZER_DESC rasterizer = {};
     rasterizer.FillMode = D3D11_FILL_SOLID;
@@ -108,7 +108,7 @@ bool DispDX11::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windo
 
 void DispDX11::Shutdown()
 {
-    ReleaseTexture(backBuffer);
+    ReleaseTexture(GetBackBuffer());
     // The post pass left the back buffer bound: unbound, it goes with its swap chain.
     if (context)
         context->OMSetRenderTargets(0, nullptr, nullptr);
@@ -189,25 +189,31 @@ void DispDX11::UnbindShaderView(ID3D11ShaderResourceView* view)
 
 void DispDX11::Reserved2() {}
 
-TextureHandle DispDX11::GetBackBuffer()
-{
-    return backBuffer;
-}
-
-TextureHandle DispDX11::RegisterTexture(sTexD3D11* record)
-{
-    return textures.Register(record);
-}
-
 sTexD3D11* DispDX11::FindTexture(TextureHandle handle) const
 {
-    return static_cast<sTexD3D11*>(textures.Find(handle));
+    return static_cast<sTexD3D11*>(FindRecord(handle));
 }
 
-sTexD3D11* DispDX11::AllocateTexture(UINT bindFlags, std::uint32_t width, std::uint32_t height,
-                                     PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                                     const void* data, std::size_t dataSize)
+namespace
 {
+UINT BindFlags(TextureKind kind)
+{
+    switch (kind)
+    {
+    case TextureKind::Sampled:
+        return D3D11_BIND_SHADER_RESOURCE;
+    case TextureKind::Render:
+        return D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET;
+    case TextureKind::Depth:
+        return D3D11_BIND_DEPTH_STENCIL;
+    }
+    return 0;
+}
+} // namespace
+
+sTexD3D11* DispDX11::AllocateTexture(const TextureRequest& request)
+{
+    const auto& [kind, width, height, format, levels, flags, data, layout] = request;
     D3D11_TEXTURE2D_DESC desc = {};
     desc.Width = width;
     desc.Height = height;
@@ -217,7 +223,7 @@ sTexD3D11* DispDX11::AllocateTexture(UINT bindFlags, std::uint32_t width, std::u
     desc.SampleDesc.Count = 1;
     desc.SampleDesc.Quality = 0;
     desc.Usage = D3D11_USAGE_DEFAULT;
-    desc.BindFlags = bindFlags;
+    desc.BindFlags = BindFlags(kind);
     desc.CPUAccessFlags = 0;
     desc.MiscFlags = 0;
     if (flags & GenerateMips)
@@ -232,23 +238,14 @@ sTexD3D11* DispDX11::AllocateTexture(UINT bindFlags, std::uint32_t width, std::u
         desc.MiscFlags = D3D11_RESOURCE_MISC_TEXTURECUBE;
     }
 
-    // The table stays on the stack for this call only; the layout is bounded by dataSize.
+    // The table stays on the stack for this call only.
     D3D11_SUBRESOURCE_DATA table[kMaxSubresources] = {};
-    if (data)
+    const std::uint8_t* bytes = static_cast<const std::uint8_t*>(data);
+    for (std::uint32_t i = 0; data && i < layout.count; ++i)
     {
-        SubresourceLayout layout;
-        if (!LayoutSubresources(width, height, format, levels, flags, dataSize, layout))
-        {
-            Logger::Print("CreateTexture2D failed.\n");
-            return nullptr;
-        }
-        const std::uint8_t* bytes = static_cast<const std::uint8_t*>(data);
-        for (std::uint32_t i = 0; i < layout.count; ++i)
-        {
-            table[i].pSysMem = bytes + layout.entries[i].offset;
-            table[i].SysMemPitch = layout.entries[i].rowPitch;
-            table[i].SysMemSlicePitch = 0;
-        }
+        table[i].pSysMem = bytes + layout.entries[i].offset;
+        table[i].SysMemPitch = layout.entries[i].rowPitch;
+        table[i].SysMemSlicePitch = 0;
     }
 
     sTexD3D11* record = new sTexD3D11;
@@ -287,8 +284,9 @@ bool DispDX11::CreateShaderView(sTexD3D11* record, DXGI_FORMAT format, std::uint
     return true;
 }
 
-void DispDX11::DeleteRecord(sTexD3D11* record)
+void DispDX11::DeleteRecord(ListNode* node)
 {
+    sTexD3D11* record = static_cast<sTexD3D11*>(node);
     SafeRelease(record->texture);
     SafeRelease(record->shaderView);
     SafeRelease(record->renderView);
@@ -317,68 +315,27 @@ bool DispDX11::CreateRenderView(sTexD3D11* record, DXGI_FORMAT format, std::uint
     return SUCCEEDED(device->CreateRenderTargetView(record->texture, &desc, &record->renderView));
 }
 
-TextureHandle DispDX11::CreateAndRegister(UINT bindFlags, std::uint32_t width, std::uint32_t height,
-                                          PixelFormat format, std::uint32_t levels,
-                                          std::uint32_t flags, const void* data,
-                                          std::size_t dataSize)
+bool DispDX11::CreateViews(ListNode* node, const TextureRequest& request)
 {
-    sTexD3D11* record =
-        AllocateTexture(bindFlags, width, height, format, levels, flags, data, dataSize);
-    if (!record)
+    sTexD3D11* record = static_cast<sTexD3D11*>(node);
+    const DXGI_FORMAT dxgi = DxgiFormat(request.format);
+    const UINT bindFlags = BindFlags(request.kind);
+    if ((bindFlags & D3D11_BIND_SHADER_RESOURCE) && !CreateShaderView(record, dxgi, request.flags))
     {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    const DXGI_FORMAT dxgi = DxgiFormat(format);
-    if ((bindFlags & D3D11_BIND_SHADER_RESOURCE) && !CreateShaderView(record, dxgi, flags))
-    {
-        DeleteRecord(record);
         Logger::Error("CreateSRV failed.\n");
-        return TextureHandle{0};
+        return false;
     }
-    const char* failedView = nullptr;
-    if ((bindFlags & D3D11_BIND_DEPTH_STENCIL) && !CreateDepthView(record, dxgi, flags))
-        failedView = "CreateDepthStencilView failed.\n";
-    else if ((bindFlags & D3D11_BIND_RENDER_TARGET) && !CreateRenderView(record, dxgi, flags))
-        failedView = "CreateRenderTargetView failed.\n";
-    if (failedView)
+    if ((bindFlags & D3D11_BIND_DEPTH_STENCIL) && !CreateDepthView(record, dxgi, request.flags))
     {
-        Logger::Print("%s", failedView);
-        DeleteRecord(record);
-        return TextureHandle{0};
+        Logger::Print("CreateDepthStencilView failed.\n");
+        return false;
     }
-    return RegisterTexture(record);
-}
-
-TextureHandle DispDX11::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                      std::uint32_t levels, std::uint32_t flags, const void* data,
-                                      std::size_t dataSize)
-{
-    return CreateAndRegister(D3D11_BIND_SHADER_RESOURCE, width, height, format, levels, flags, data,
-                             dataSize);
-}
-
-TextureHandle DispDX11::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
-                                          PixelFormat format, std::uint32_t levels,
-                                          std::uint32_t flags)
-{
-    return CreateAndRegister(D3D11_BIND_DEPTH_STENCIL, width, height, format, levels, flags,
-                             nullptr, 0);
-}
-
-TextureHandle DispDX11::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
-                                           PixelFormat format, std::uint32_t levels,
-                                           std::uint32_t flags)
-{
-    return CreateAndRegister(D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET, width, height,
-                             format, levels, flags, nullptr, 0);
-}
-
-void DispDX11::ReleaseTexture(TextureHandle handle)
-{
-    sTexD3D11* record = static_cast<sTexD3D11*>(textures.Unlink(handle));
-    if (record)
-        DeleteRecord(record);
+    if ((bindFlags & D3D11_BIND_RENDER_TARGET) && !CreateRenderView(record, dxgi, request.flags))
+    {
+        Logger::Print("CreateRenderTargetView failed.\n");
+        return false;
+    }
+    return true;
 }
 
 void DispDX11::BindTexture(std::uint32_t slot, TextureHandle handle)

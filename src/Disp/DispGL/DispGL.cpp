@@ -177,8 +177,8 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
     glCreateFramebuffers(1, &presentFramebuffer);
     CountGlObjectsCreated(2);
 
-    sTexGL* record =
-        AllocateTexture(true, false, mode.width, mode.height, mode.format, 1, 0, nullptr, 0);
+    TextureRequest request{TextureKind::Render, mode.width, mode.height, mode.format, 1};
+    sTexGL* record = static_cast<sTexGL*>(CheckAndAllocate(request, 0));
     if (!record)
     {
         Logger::Print("ERROR: Failed to get D3D11 backbuffer texture.\n");
@@ -192,7 +192,7 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
         Logger::Print("ERROR: CreateRenderTargetView() failed for D3D11 backbuffer.\n");
         return false;
     }
-    backBuffer = textures.Register(record);
+    RegisterBackBuffer(record);
 
     SetDirect3DDefaults(mode);
     topology = GL_TRIANGLES;
@@ -201,7 +201,7 @@ bool DispGL::Init(const DisplayMode& mode, bool fullscreen, WindowHandle windowH
 
 void DispGL::Shutdown()
 {
-    ReleaseTexture(backBuffer);
+    ReleaseTexture(GetBackBuffer());
     glBindProgramPipeline(0);
     glDeleteProgramPipelines(1, &pipeline);
     glBindVertexArray(0);
@@ -234,7 +234,7 @@ void DispGL::Reserved1() {}
 
 std::uint32_t DispGL::Present()
 {
-    const sTexGL* record = FindTexture(backBuffer);
+    const sTexGL* record = FindTexture(GetBackBuffer());
     if (record)
     {
         // In pixels, which on a HiDPI screen are more than the window's size in points.
@@ -291,24 +291,11 @@ void DispGL::SetRenderTarget(RenderTargetPair pair)
 
 void DispGL::Reserved2() {}
 
-TextureHandle DispGL::GetBackBuffer()
-{
-    return backBuffer;
-}
-
-sTexGL* DispGL::AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
-                                PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                                const void* data, std::size_t dataSize)
+sTexGL* DispGL::AllocateTexture(const TextureRequest& request)
 {
     static_assert(sizeof kGlFormats / sizeof kGlFormats[0] == D32F + 1);
+    const auto& [kind, width, height, format, levels, flags, data, layout] = request;
     const bool cube = (flags & CubeMap) != 0;
-    SubresourceLayout layout;
-    if (!IsCreatableRequest(render, depth, width, height, format, levels, flags, data, dataSize,
-                            layout))
-    {
-        Logger::Print("CreateTexture2D failed.\n");
-        return nullptr;
-    }
 
     std::uint32_t levelCount = TextureLevelCount(levels, flags);
     if (levelCount == 0)
@@ -386,8 +373,9 @@ bool DispGL::AttachRenderView(sTexGL* record)
     return complete;
 }
 
-void DispGL::DeleteRecord(sTexGL* record)
+void DispGL::DeleteRecord(ListNode* node)
 {
+    sTexGL* record = static_cast<sTexGL*>(node);
     for (std::uint32_t unit = 0; unit < textureUnits; ++unit)
         if (boundTextures[unit] == record)
             BindEmptySlot(unit);
@@ -396,55 +384,17 @@ void DispGL::DeleteRecord(sTexGL* record)
     delete record;
 }
 
-TextureHandle DispGL::CreateAndRegister(bool render, bool depth, std::uint32_t width,
-                                        std::uint32_t height, PixelFormat format,
-                                        std::uint32_t levels, std::uint32_t flags, const void* data,
-                                        std::size_t dataSize)
+bool DispGL::CreateViews(ListNode* node, const TextureRequest& request)
 {
-    sTexGL* record =
-        AllocateTexture(render, depth, width, height, format, levels, flags, data, dataSize);
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    record->shaderView = !depth; // a render target is sampled too
-    record->depthView = depth;
-    if (render && !AttachRenderView(record))
+    sTexGL* record = static_cast<sTexGL*>(node);
+    record->shaderView = request.kind != TextureKind::Depth; // a render target is sampled too
+    record->depthView = request.kind == TextureKind::Depth;
+    if (request.kind == TextureKind::Render && !AttachRenderView(record))
     {
         Logger::Print("CreateRenderTargetView failed.\n");
-        DeleteRecord(record);
-        return TextureHandle{0};
+        return false;
     }
-    return textures.Register(record);
-}
-
-TextureHandle DispGL::CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                    std::uint32_t levels, std::uint32_t flags, const void* data,
-                                    std::size_t dataSize)
-{
-    return CreateAndRegister(false, false, width, height, format, levels, flags, data, dataSize);
-}
-
-TextureHandle DispGL::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
-                                        PixelFormat format, std::uint32_t levels,
-                                        std::uint32_t flags)
-{
-    return CreateAndRegister(false, true, width, height, format, levels, flags, nullptr, 0);
-}
-
-TextureHandle DispGL::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
-                                         PixelFormat format, std::uint32_t levels,
-                                         std::uint32_t flags)
-{
-    return CreateAndRegister(true, false, width, height, format, levels, flags, nullptr, 0);
-}
-
-void DispGL::ReleaseTexture(TextureHandle handle)
-{
-    sTexGL* record = static_cast<sTexGL*>(textures.Unlink(handle));
-    if (record)
-        DeleteRecord(record);
+    return true;
 }
 
 void DispGL::BindTexture(std::uint32_t slot, TextureHandle handle)
@@ -472,7 +422,7 @@ void DispGL::BindEmptySlot(std::uint32_t slot)
 
 bool DispGL::ReadBackBuffer(std::vector<std::uint8_t>& pixels)
 {
-    const sTexGL* record = FindTexture(backBuffer);
+    const sTexGL* record = FindTexture(GetBackBuffer());
     if (!record)
         return false;
     pixels.resize(std::size_t(record->width) * record->height * 4);
@@ -483,7 +433,7 @@ bool DispGL::ReadBackBuffer(std::vector<std::uint8_t>& pixels)
 
 sTexGL* DispGL::FindTexture(TextureHandle handle) const
 {
-    return static_cast<sTexGL*>(textures.Find(handle));
+    return static_cast<sTexGL*>(FindRecord(handle));
 }
 
 void DispGL::Draw(std::uint32_t vertexCount, std::uint32_t startVertex)

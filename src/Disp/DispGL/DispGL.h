@@ -1,9 +1,8 @@
 // The display device on OpenGL 4.5 core: an SDL GL context that behaves like Direct3D 11.
 #pragma once
 
-#include "Disp.h"
+#include "DispFront.h"
 #include "ShaderSets.h"
-#include "TextureTable.h"
 
 #include <epoxy/gl.h>
 
@@ -27,7 +26,7 @@ class sTexGL : public ListNode
 // Sets the context attributes DispGL::Init needs (4.5 core); call before creating the window.
 void SetGlContextAttributes();
 
-class DispGL final : public Disp
+class DispGL final : public DispFront
 {
   public:
     // The window must have been created with SDL_WINDOW_OPENGL.
@@ -40,15 +39,6 @@ class DispGL final : public Disp
     std::uint32_t Present() override;
     void SetRenderTarget(RenderTargetPair pair) override;
     void Reserved2() override;
-    TextureHandle GetBackBuffer() override;
-    TextureHandle CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                std::uint32_t levels, std::uint32_t flags, const void* data,
-                                std::size_t dataSize) override;
-    TextureHandle CreateDepthTarget(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                    std::uint32_t levels, std::uint32_t flags) override;
-    TextureHandle CreateRenderTarget(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                     std::uint32_t levels, std::uint32_t flags) override;
-    void ReleaseTexture(TextureHandle handle) override;
     void BindTexture(std::uint32_t slot, TextureHandle handle) override;
 
     // The back buffer as RGBA8, width × height × 4 bytes, top row first; false before Init.
@@ -67,21 +57,14 @@ class DispGL final : public Disp
 
   private:
     void SetDirect3DDefaults(const DisplayMode& mode);
-    sTexGL* AllocateTexture(bool render, bool depth, std::uint32_t width, std::uint32_t height,
-                            PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                            const void* data, std::size_t dataSize);
-    // AllocateTexture, the views of its kind, then the table; 0 after logging what failed.
-    TextureHandle CreateAndRegister(bool render, bool depth, std::uint32_t width,
-                                    std::uint32_t height, PixelFormat format, std::uint32_t levels,
-                                    std::uint32_t flags, const void* data, std::size_t dataSize);
+    sTexGL* AllocateTexture(const TextureRequest& request) override;
+    bool CreateViews(ListNode* record, const TextureRequest& request) override;
+    void DeleteRecord(ListNode* record) override;
     bool AttachRenderView(sTexGL* record);
-    void DeleteRecord(sTexGL* record);
     void BindEmptySlot(std::uint32_t slot);
 
     WindowHandle window = nullptr;
     void* context = nullptr; // SDL_GLContext
-    TextureHandle backBuffer{0xFFFFFFFF};
-    TextureTable textures;
     GLuint vertexArray = 0;
     GLuint pipeline = 0;
     GLuint sampler = 0;

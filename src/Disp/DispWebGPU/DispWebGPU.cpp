@@ -12,6 +12,20 @@ bool IsBackBufferFormat(PixelFormat format)
 {
     return format == RGBA8 || format == RGB10A2 || format == RGBA16F;
 }
+
+std::uint32_t WebTextureKind(TextureKind kind)
+{
+    switch (kind)
+    {
+    case TextureKind::Sampled:
+        return SampledTexture;
+    case TextureKind::Render:
+        return RenderTexture;
+    case TextureKind::Depth:
+        return DepthTexture;
+    }
+    return SampledTexture;
+}
 } // namespace
 
 bool DispWebGPU::Init(const DisplayMode& mode, bool /*fullscreen*/, WindowHandle /*window*/)
@@ -34,13 +48,13 @@ bool DispWebGPU::Init(const DisplayMode& mode, bool /*fullscreen*/, WindowHandle
     record->width = mode.width;
     record->height = mode.height;
     record->renderView = true;
-    backBuffer = textures.Register(record);
+    RegisterBackBuffer(record);
     return true;
 }
 
 void DispWebGPU::Shutdown()
 {
-    ReleaseTexture(backBuffer);
+    ReleaseTexture(GetBackBuffer());
     const int remaining = ombrel_gpu_shutdown();
     if (remaining != 0)
         Logger::Print("WARNING: There are %d unreleased references left on the D3D device!\n",
@@ -70,25 +84,10 @@ void DispWebGPU::SetRenderTarget(RenderTargetPair pair)
 
 void DispWebGPU::Reserved2() {}
 
-TextureHandle DispWebGPU::GetBackBuffer()
+sTexWeb* DispWebGPU::AllocateTexture(const TextureRequest& request)
 {
-    return backBuffer;
-}
-
-sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, std::uint32_t height,
-                                     PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                                     const void* data, std::size_t dataSize)
-{
-    const bool depth = kind == DepthTexture;
-    const bool render = kind == RenderTexture;
+    const auto& [kind, width, height, format, levels, flags, data, layout] = request;
     const bool cube = (flags & CubeMap) != 0;
-    SubresourceLayout layout;
-    if (!IsCreatableRequest(render, depth, width, height, format, levels, flags, data, dataSize,
-                            layout))
-    {
-        Logger::Print("CreateTexture2D failed.\n");
-        return nullptr;
-    }
     // WebGPU generates no mip levels: a texture asking for them keeps its top level alone.
     std::uint32_t levelCount = (flags & GenerateMips) ? 1 : TextureLevelCount(levels, flags);
     if (levelCount == 0)
@@ -106,7 +105,7 @@ sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, st
         words[4] = entry.height;
     }
     const std::uint32_t id = ombrel_gpu_create_texture(
-        width, height, format, levelCount, cube ? 1 : 0, kind, data, entries,
+        width, height, format, levelCount, cube ? 1 : 0, WebTextureKind(kind), data, entries,
         data ? layout.faces : 0, data ? layout.levelsPerFace : 0);
     if (id == 0)
     {
@@ -118,51 +117,22 @@ sTexWeb* DispWebGPU::AllocateTexture(std::uint32_t kind, std::uint32_t width, st
     record->format = format;
     record->width = width;
     record->height = height;
-    record->shaderView = !depth; // a render target is sampled too
-    record->renderView = render;
-    record->depthView = depth;
     return record;
 }
 
-TextureHandle DispWebGPU::CreateTexture(std::uint32_t width, std::uint32_t height,
-                                        PixelFormat format, std::uint32_t levels,
-                                        std::uint32_t flags, const void* data, std::size_t dataSize)
+bool DispWebGPU::CreateViews(ListNode* node, const TextureRequest& request)
 {
-    return Register(
-        AllocateTexture(SampledTexture, width, height, format, levels, flags, data, dataSize));
+    // The page makes a texture's views with it.
+    sTexWeb* record = static_cast<sTexWeb*>(node);
+    record->shaderView = request.kind != TextureKind::Depth; // a render target is sampled too
+    record->renderView = request.kind == TextureKind::Render;
+    record->depthView = request.kind == TextureKind::Depth;
+    return true;
 }
 
-TextureHandle DispWebGPU::CreateDepthTarget(std::uint32_t width, std::uint32_t height,
-                                            PixelFormat format, std::uint32_t levels,
-                                            std::uint32_t flags)
+void DispWebGPU::DeleteRecord(ListNode* node)
 {
-    return Register(
-        AllocateTexture(DepthTexture, width, height, format, levels, flags, nullptr, 0));
-}
-
-TextureHandle DispWebGPU::CreateRenderTarget(std::uint32_t width, std::uint32_t height,
-                                             PixelFormat format, std::uint32_t levels,
-                                             std::uint32_t flags)
-{
-    return Register(
-        AllocateTexture(RenderTexture, width, height, format, levels, flags, nullptr, 0));
-}
-
-TextureHandle DispWebGPU::Register(sTexWeb* record)
-{
-    if (!record)
-    {
-        Logger::Error("CreateTexture failed.\n");
-        return TextureHandle{0};
-    }
-    return textures.Register(record);
-}
-
-void DispWebGPU::ReleaseTexture(TextureHandle handle)
-{
-    sTexWeb* record = static_cast<sTexWeb*>(textures.Unlink(handle));
-    if (!record)
-        return;
+    sTexWeb* record = static_cast<sTexWeb*>(node);
     ombrel_gpu_release(record->id);
     delete record;
 }
@@ -175,7 +145,7 @@ void DispWebGPU::BindTexture(std::uint32_t slot, TextureHandle handle)
 
 sTexWeb* DispWebGPU::FindTexture(TextureHandle handle) const
 {
-    return static_cast<sTexWeb*>(textures.Find(handle));
+    return static_cast<sTexWeb*>(FindRecord(handle));
 }
 
 Disp* CreateDisplayDevice()

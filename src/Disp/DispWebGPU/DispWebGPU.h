@@ -1,8 +1,7 @@
 // The display device on WebGPU: Direct3D 11's operations and log lines, the device on the page.
 #pragma once
 
-#include "Disp.h"
-#include "TextureTable.h"
+#include "DispFront.h"
 
 #include <cstdint>
 
@@ -18,7 +17,7 @@ class sTexWeb : public ListNode
     bool depthView = false;
 };
 
-class DispWebGPU final : public Disp
+class DispWebGPU final : public DispFront
 {
   public:
     // The window is unused: the page gives the device and its canvas.
@@ -31,25 +30,11 @@ class DispWebGPU final : public Disp
     std::uint32_t Present() override;
     void SetRenderTarget(RenderTargetPair pair) override;
     void Reserved2() override;
-    TextureHandle GetBackBuffer() override;
-    TextureHandle CreateTexture(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                std::uint32_t levels, std::uint32_t flags, const void* data,
-                                std::size_t dataSize) override;
-    TextureHandle CreateDepthTarget(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                    std::uint32_t levels, std::uint32_t flags) override;
-    TextureHandle CreateRenderTarget(std::uint32_t width, std::uint32_t height, PixelFormat format,
-                                     std::uint32_t levels, std::uint32_t flags) override;
-    void ReleaseTexture(TextureHandle handle) override;
     void BindTexture(std::uint32_t slot, TextureHandle handle) override;
 
   private:
-    sTexWeb* AllocateTexture(std::uint32_t kind, std::uint32_t width, std::uint32_t height,
-                             PixelFormat format, std::uint32_t levels, std::uint32_t flags,
-                             const void* data, std::size_t dataSize);
-    // Registers a new record; a null one is reported as a failed creation.
-    TextureHandle Register(sTexWeb* record);
+    sTexWeb* AllocateTexture(const TextureRequest& request) override;
+    bool CreateViews(ListNode* record, const TextureRequest& request) override;
+    void DeleteRecord(ListNode* record) override;
     sTexWeb* FindTexture(TextureHandle handle) const;
-
-    TextureHandle backBuffer{0xFFFFFFFF};
-    TextureTable textures;
 };
