@@ -1,4 +1,4 @@
-// The abstract display device shared by the Direct3D 11 and OpenGL back ends.
+// The abstract display device; DispFront writes its texture half once for the three back ends.
 #pragma once
 
 #include <cstddef>
@@ -97,7 +97,7 @@ class Disp
 // The one display device of the process.
 extern Disp* g_display;
 
-// A new, uninitialised device of the back end this build uses (DispDX11 or DispGL).
+// A new, uninitialised device of the back end this build uses (DispDX11, DispGL or DispWebGPU).
 Disp* CreateDisplayDevice();
 
 // The full-screen pass's draw: a four-vertex triangle strip with no vertex or index buffer (the

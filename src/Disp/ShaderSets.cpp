@@ -1,4 +1,4 @@
-// The four shader sets of the system, built from the embedded programs on either back end.
+// The four shader sets of the system, built from the embedded programs on every back end.
 #include "ShaderSets.h"
 
 #include "GpuPrograms.h"
