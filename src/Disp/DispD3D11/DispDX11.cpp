@@ -319,18 +319,18 @@ bool DispDX11::CreateViews(ListNode* node, const TextureRequest& request)
 {
     sTexD3D11* record = static_cast<sTexD3D11*>(node);
     const DXGI_FORMAT dxgi = DxgiFormat(request.format);
-    const UINT bindFlags = BindFlags(request.kind);
-    if ((bindFlags & D3D11_BIND_SHADER_RESOURCE) && !CreateShaderView(record, dxgi, request.flags))
+    const TextureKind kind = request.kind;
+    if (kind != TextureKind::Depth && !CreateShaderView(record, dxgi, request.flags))
     {
         Logger::Error("CreateSRV failed.\n");
         return false;
     }
-    if ((bindFlags & D3D11_BIND_DEPTH_STENCIL) && !CreateDepthView(record, dxgi, request.flags))
+    if (kind == TextureKind::Depth && !CreateDepthView(record, dxgi, request.flags))
     {
         Logger::Print("CreateDepthStencilView failed.\n");
         return false;
     }
-    if ((bindFlags & D3D11_BIND_RENDER_TARGET) && !CreateRenderView(record, dxgi, request.flags))
+    if (kind == TextureKind::Render && !CreateRenderView(record, dxgi, request.flags))
     {
         Logger::Print("CreateRenderTargetView failed.\n");
         return false;
