@@ -7,9 +7,9 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace
@@ -40,19 +40,59 @@ std::string Stem(const std::string& name)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// Writes every byte, retrying short writes; false with errno set.
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size())
+    {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// The file is renamed into place only once its last byte is on disk, so a disk that fills (or
+// fails) at any point leaves the previous file, or none, never a truncated one. False with errno
+// set; the temporary file is gone then.
 bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     const std::filesystem::path temp = path.string() + ".tmp";
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    int saved = errno;
+    if (close(fd) != 0 && written)
     {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        if (!out)
-            return false;
+        written = false;
+        saved = errno;
     }
     std::error_code error;
-    std::filesystem::rename(temp, path, error);
-    return !error;
+    if (written)
+    {
+        std::filesystem::rename(temp, path, error);
+        saved = error.value();
+    }
+    if (!written || error)
+    {
+        std::filesystem::remove(temp, error);
+        errno = saved;
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dir = open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0)
+    {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
 }
 
 // The assets --only names (all of them without it) into `chosen`; false after saying which name

@@ -20,4 +20,15 @@ expect(0 --out ${SCRATCH}/ok --only logo.bin)
 if(NOT EXISTS ${SCRATCH}/ok/logo.bin OR EXISTS ${SCRATCH}/ok/rings.bin)
     message(FATAL_ERROR "--only logo.bin did not write exactly logo.bin")
 endif()
+# A disk that fails as the file is flushed: exit 1, the previous file kept, no temporary left.
+file(WRITE ${SCRATCH}/failing/logo.bin "previous")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_PRELOAD=${FAILING_FSYNC}
+                        ASAN_OPTIONS=verify_asan_link_order=0
+                        ${GENERATOR} --out ${SCRATCH}/failing --only logo
+                RESULT_VARIABLE result ERROR_VARIABLE log OUTPUT_QUIET)
+file(SIZE ${SCRATCH}/failing/logo.bin kept)
+if(NOT result EQUAL 1 OR NOT kept EQUAL 8 OR EXISTS ${SCRATCH}/failing/logo.bin.tmp
+   OR NOT log MATCHES "cannot write [^\n]*logo.bin: No space left on device")
+    message(FATAL_ERROR "a failed flush exited with ${result}, logo.bin of ${kept} bytes:\n${log}")
+endif()
 file(REMOVE_RECURSE ${SCRATCH})
