@@ -25,6 +25,18 @@ void ConvertToRendererAxes(SceneFileMesh& mesh)
     mesh.converted = true;
 }
 
+std::uint64_t NodeGeometryBytes(const SceneData& data, const SceneFileNode& node)
+{
+    std::uint64_t bytes = 0;
+    for (std::uint32_t ref : node.meshRefs)
+        if (ref < data.meshes.size())
+            bytes += data.meshes[ref]->vertices.size() * sizeof(MeshVertex) +
+                     data.meshes[ref]->indices.size() * sizeof(std::uint16_t);
+    for (const auto& child : node.children)
+        bytes += NodeGeometryBytes(data, *child);
+    return bytes;
+}
+
 char* CopyName(const std::string& name)
 {
     char* copy = new char[name.size() + 1];
@@ -93,6 +105,11 @@ bool BuildNode(SceneNode** holder, SceneNode* parent, SceneData& data,
     return true;
 }
 
+std::uint64_t SceneGeometryBytes(const SceneData& data)
+{
+    return data.root ? NodeGeometryBytes(data, *data.root) : 0;
+}
+
 SceneNode* LoadSceneFromImage(std::span<const std::uint8_t> image)
 {
     ByteCursor cursor(image);
@@ -100,6 +117,13 @@ SceneNode* LoadSceneFromImage(std::span<const std::uint8_t> image)
     SceneData data;
     if (!ReadSceneData(cursor, data))
         return nullptr;
+    if (const std::uint64_t bytes = SceneGeometryBytes(data); bytes > kMaxSceneGeometryBytes)
+    {
+        Logger::Print("LoadScene: the scene asks for %llu MB of geometry; at most %llu MB.\n",
+                      static_cast<unsigned long long>(bytes >> 20),
+                      static_cast<unsigned long long>(kMaxSceneGeometryBytes >> 20));
+        return nullptr;
+    }
     SceneNode* root = nullptr;
     if (!BuildNode(&root, nullptr, data, *data.root))
     {

@@ -15,7 +15,15 @@
 bool BuildNode(SceneNode** holder, SceneNode* parent, SceneData& data,
                const SceneFileNode& fileNode);
 
-// Reads a whole file image and builds its scene graph; null after a log line on any fault.
+// What one scene file may ask of the GPU in vertex and index buffers. Every mesh reference gets
+// buffers of its own, so a small file referencing one large mesh many times would otherwise ask
+// for memory without bound; the show's own scenes ask for well under a tenth of this.
+constexpr std::uint64_t kMaxSceneGeometryBytes = std::uint64_t{256} << 20;
+// The vertex and index bytes that building the graph of `data` would upload.
+std::uint64_t SceneGeometryBytes(const SceneData& data);
+
+// Reads a whole file image and builds its scene graph; null after a log line on any fault (a
+// scene past kMaxSceneGeometryBytes among them, refused before anything is uploaded).
 SceneNode* LoadSceneFromImage(std::span<const std::uint8_t> image);
 // Reads the file at path (in the system's "data\name" spelling) and builds its scene graph.
 SceneNode* LoadScene(const char* path);

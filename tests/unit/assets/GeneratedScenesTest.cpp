@@ -1,5 +1,6 @@
 // The eight generated scene files: they load cleanly and fit the cameras of their segments.
 #include "Mesh.h"
+#include "SceneLoad.h"
 #include "Scenes.h"
 #include "TestFiles.h"
 
@@ -61,6 +62,12 @@ TEST_P(GeneratedScene, LoadsWithoutErrorsAndHasItsMeshes)
         EXPECT_STREQ(scene.Mesh(k).name, built.meshes[k].name.c_str()) << k;
         EXPECT_EQ(scene.Vertices(k).size(), built.meshes[k].mesh.vertices.size()) << k;
     }
+    // Far inside what a scene file may ask of the GPU.
+    ByteCursor cursor(bytes);
+    cursor.Skip(512);
+    SceneData data;
+    ASSERT_TRUE(ReadSceneData(cursor, data));
+    EXPECT_LT(SceneGeometryBytes(data), kMaxSceneGeometryBytes / 10);
 }
 
 TEST_P(GeneratedScene, MeshesHaveUnitNormalsClampedTexcoordsAndOutwardFaces)

@@ -166,6 +166,16 @@ TEST_F(SceneGraphTest, AMeshReferenceOutsideTheTableRefusesTheScene)
     EXPECT_TRUE(g_geometries[1]->destroyed);
 }
 
+TEST_F(SceneGraphTest, AFileAskingForMoreGeometryThanTheBudgetIsRefusedBeforeAnyUpload)
+{
+    // One mesh of 2.4 MB referenced 110 times: 262 MB of buffers from a file of 2.4 MB.
+    NodeSpec root{"root", {}, std::vector<std::uint32_t>(110, 0), {}};
+    EXPECT_EQ(LoadSceneFromImage(SceneImage(root, {DistinctMesh(65536, 65536)})), nullptr);
+    EXPECT_EQ(g_log.back(),
+              Printed("LoadScene: the scene asks for 261 MB of geometry; at most 256 MB.\n"));
+    EXPECT_TRUE(g_geometries.empty());
+}
+
 TEST_F(SceneGraphTest, AnEmptyRootCollectsNothingAndDeletesCleanly)
 {
     scene = new SceneRoot;
