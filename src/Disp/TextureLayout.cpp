@@ -106,7 +106,7 @@ bool LayoutSubresources(std::uint32_t width, std::uint32_t height, PixelFormat f
         return false;
 
     const std::uint32_t blockBytes = IsBlockCompressed(format) ? kFormats[format].blockBytes : 0;
-    std::size_t offset = 0;
+    std::uint64_t offset = 0;
     for (std::uint32_t face = 0; face < faces; ++face)
     {
         for (std::uint32_t level = 0; level < levelsPerFace; ++level)
@@ -119,12 +119,12 @@ bool LayoutSubresources(std::uint32_t width, std::uint32_t height, PixelFormat f
                 const std::uint32_t blocksWide = (entry.width + 3) / 4;
                 const std::uint32_t blocksHigh = (entry.height + 3) / 4;
                 entry.rowPitch = blocksWide * blockBytes;
-                entry.size = std::size_t(entry.rowPitch) * blocksHigh;
+                entry.size = std::uint64_t{entry.rowPitch} * blocksHigh;
             }
             else
             {
                 entry.rowPitch = entry.width * pitch;
-                entry.size = std::size_t(entry.rowPitch) * entry.height;
+                entry.size = std::uint64_t{entry.rowPitch} * entry.height;
             }
             entry.offset = offset;
             offset += entry.size;

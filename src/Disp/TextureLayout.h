@@ -32,10 +32,12 @@ std::uint32_t TextureLevelCount(std::uint32_t levels, std::uint32_t flags);
 // Levels in a full mip chain of a width × height texture.
 std::uint32_t FullMipCount(std::uint32_t width, std::uint32_t height);
 
+// Byte counts are 64-bit on every platform: the largest cube's sum overflows a 32-bit size_t
+// (the page's), which would let a header-only file pass for one that holds its pixels.
 struct SubresourceEntry
 {
-    std::size_t offset = 0; // from the start of the caller's block
-    std::size_t size = 0;   // bytes of this level of this face
+    std::uint64_t offset = 0; // from the start of the caller's block
+    std::uint64_t size = 0;   // bytes of this level of this face
     std::uint32_t rowPitch = 0;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -46,7 +48,7 @@ struct SubresourceLayout
     std::uint32_t faces = 0;
     std::uint32_t levelsPerFace = 0;
     std::uint32_t count = 0; // faces × levelsPerFace entries, face by face, largest level first
-    std::size_t totalSize = 0;
+    std::uint64_t totalSize = 0;
     SubresourceEntry entries[kMaxSubresources];
 };
 
