@@ -46,6 +46,10 @@
   window.ombrelPosition = function () {
     return program ? program._ombrel_position() : 0;
   };
+  // The clock of the sound the viewer hears, for the tests to hold the position against.
+  window.ombrelAudioTime = function () {
+    return program && program.audioContext ? program.audioContext.currentTime : 0;
+  };
   window.ombrelGpuErrors = [];
 
   function size(text, fallback) {
