@@ -3,6 +3,7 @@
 // finished buffer). The device plays silence from Open on, so the music's count starts where its
 // first frame went in.
 #include "AudioOutput.h"
+#include "AudioProblem.h"
 #include "HeardPosition.h"
 #include "MusicFeed.h"
 
@@ -103,7 +104,7 @@ bool AudioOutputWaveOut::Open()
                                         reinterpret_cast<DWORD_PTR>(bufferDone), 0, CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR)
     {
-        std::fprintf(stderr, "waveOutOpen failed: %u\n", static_cast<unsigned>(result));
+        SayAudioProblem("waveOutOpen failed: %u\n", static_cast<unsigned>(result));
         device = nullptr;
         CloseHandle(bufferDone);
         bufferDone = nullptr;
@@ -120,7 +121,7 @@ bool AudioOutputWaveOut::Open()
     thread = CreateThread(nullptr, 0, FeedThread, this, 0, nullptr);
     if (!thread)
     {
-        std::fprintf(stderr, "CreateThread failed for the audio feeder\n");
+        SayAudioProblem("CreateThread failed for the audio feeder\n");
         Close();
         return false;
     }

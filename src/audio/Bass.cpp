@@ -4,6 +4,7 @@
 #include "Bass.h"
 
 #include "AudioOutput.h"
+#include "AudioProblem.h"
 #include "HeardPosition.h"
 #include "Mp3Decoder.h"
 #include "Spectrum.h"
@@ -38,7 +39,10 @@ struct Player
     HSTREAM lastHandle = 0;
 };
 
-Player player;
+// Never destroyed: a program that exits after a failed start releases nothing, and tearing the
+// output down from a static destructor would run at DLL detach, under the loader lock, where
+// waiting on the feeder thread or calling waveOut can deadlock. The process's end frees it all.
+Player& player = *new Player;
 
 double NowSeconds()
 {
@@ -51,8 +55,8 @@ double NowSeconds()
 void SayDeviceLost(double seconds)
 {
 #if defined(OMBREL_BASS_BUILD)
-    std::fprintf(stderr, "bass: the sound device failed at %.2f s; the music's clock runs on\n",
-                 seconds);
+    SayAudioProblem("bass: the sound device failed at %.2f s; the music's clock runs on\n",
+                    seconds);
 #else
     Logger::Print("The sound device went away at %.2f s; the music's clock runs on.\n", seconds);
 #endif
@@ -91,12 +95,12 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*)
 {
     if (player.output)
     {
-        std::fprintf(stderr, "BASS_Init: already initialised\n");
+        SayAudioProblem("BASS_Init: already initialised\n");
         return 0;
     }
     if (device != -1 || freq != MusicSampleRate)
     {
-        std::fprintf(stderr, "BASS_Init: only the default device (-1) at 44100 Hz is supported\n");
+        SayAudioProblem("BASS_Init: only the default device (-1) at 44100 Hz is supported\n");
         return 0;
     }
     auto output = MakeAudioOutput();
@@ -135,17 +139,17 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
 {
     if (!player.output)
     {
-        std::fprintf(stderr, "BASS_StreamCreateFile: BASS_Init has not succeeded\n");
+        SayAudioProblem("BASS_StreamCreateFile: BASS_Init has not succeeded\n");
         return 0;
     }
     if (mem || offset != 0 || length != 0 || !file)
     {
-        std::fprintf(stderr, "BASS_StreamCreateFile: only whole files by name are supported\n");
+        SayAudioProblem("BASS_StreamCreateFile: only whole files by name are supported\n");
         return 0;
     }
     if (player.stream)
     {
-        std::fprintf(stderr, "BASS_StreamCreateFile: a stream is already open\n");
+        SayAudioProblem("BASS_StreamCreateFile: a stream is already open\n");
         return 0;
     }
     auto stream = std::make_unique<Stream>();
@@ -186,7 +190,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
         return Failed32;
     if (length != BASS_DATA_FFT2048)
     {
-        std::fprintf(stderr, "BASS_ChannelGetData: only BASS_DATA_FFT2048 is supported\n");
+        SayAudioProblem("BASS_ChannelGetData: only BASS_DATA_FFT2048 is supported\n");
         return Failed32;
     }
     if (!ComputeSpectrum(stream->music, HeardFrame(*stream), static_cast<float*>(buffer)))

@@ -1,6 +1,7 @@
 // Decodes MP3 files with the system's MP3 codec through the Audio Compression Manager (msacm32),
 // present on every Windows. The codec sees only audio frames; tags, the info frame and the
 // gapless trim are ours (Mp3Layout), so the music has the same length and timing as on Linux.
+#include "AudioProblem.h"
 #include "Mp3Decoder.h"
 #include "Mp3Layout.h"
 
@@ -29,7 +30,7 @@ constexpr std::size_t MaxFrameBytes = 1441; // 320 kbps with padding
 
 bool Fail(const char* path, const char* reason)
 {
-    std::fprintf(stderr, "Failed to decode %s: %s\n", path, reason);
+    SayAudioProblem("Failed to decode %s: %s\n", path, reason);
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace
@@ -236,6 +237,61 @@ int CheckBadFile(const char* path)
     return Check(init && stream == 0 && freed, "a bad file gives stream 0");
 }
 
+// What bass.dll said to the debugger: OutputDebugString raises DBG_PRINTEXCEPTION_C, which a
+// vectored handler sees before any debugger would.
+std::string debuggerOutput;
+
+LONG WINAPI CatchDebuggerOutput(EXCEPTION_POINTERS* exception)
+{
+    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+    if (record.ExceptionCode != DBG_PRINTEXCEPTION_C || record.NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    debuggerOutput.append(reinterpret_cast<const char*>(record.ExceptionInformation[1]),
+                          static_cast<std::size_t>(record.ExceptionInformation[0]));
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Why a music file was refused reaches the debugger's output, where a program started from
+// Explorer (no stderr) can still be asked.
+int CheckReasonForTheDebugger(const char* path)
+{
+    AddVectoredExceptionHandler(1, CatchDebuggerOutput);
+    const bool init = BASS_Init(-1, 44100, 0, nullptr, nullptr) != 0;
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, path, 0, 0, BASS_STREAM_PRESCAN);
+    BASS_Free();
+    std::printf("debugger output: %s", debuggerOutput.c_str());
+    return Check(init && stream == 0 &&
+                     debuggerOutput.find(std::string("Failed to decode ") + path) == 0,
+                 "the reason a file is refused is written to the debugger's output");
+}
+
+// Stands for waveOut while the process exits: reached only if bass.dll tears its player down
+// at DLL detach, under the loader lock.
+MMRESULT WINAPI WaveOutAtExit(HWAVEOUT)
+{
+    const char line[] = "FAILED: bass.dll calls waveOut as the process exits\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, sizeof line - 1, &written, nullptr);
+    TerminateProcess(GetCurrentProcess(), 1);
+    return MMSYSERR_ERROR;
+}
+
+// The programs exit after a failed start with the music playing and nothing released: bass.dll
+// must then do nothing at detach that waits on its thread or calls waveOut.
+int CheckExitWhilePlaying(const char* mp3)
+{
+    const HSTREAM stream = OpenAndPlay(mp3);
+    if (!stream)
+        return Check(false, "init and open");
+    while (Seconds(stream) < 0.2)
+        Sleep(5);
+    if (!ReplaceBassImport("waveOutReset", reinterpret_cast<void*>(WaveOutAtExit)) ||
+        !ReplaceBassImport("waveOutClose", reinterpret_cast<void*>(WaveOutAtExit)))
+        return Check(false, "bass.dll imports waveOutReset and waveOutClose from winmm.dll");
+    std::fflush(stdout);
+    return Check(true, "exits with the music playing and nothing released");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -253,8 +309,13 @@ int main(int argc, char** argv)
         return CheckSpectrum(argv[2]);
     if (std::strcmp(command, "lost-device") == 0 && argc == 3)
         return CheckLostDevice(argv[2]);
+    if (std::strcmp(command, "reason-for-the-debugger") == 0 && argc == 3)
+        return CheckReasonForTheDebugger(argv[2]);
+    if (std::strcmp(command, "exit-while-playing") == 0 && argc == 3)
+        return CheckExitWhilePlaying(argv[2]);
     std::fputs("usage: bass-check no-device | bad-file MP3 | decode MP3 REF.pcm TOLERANCE |\n"
-               "       position MP3 SECONDS | spectrum TONE.mp3 | lost-device MP3\n",
+               "       position MP3 SECONDS | spectrum TONE.mp3 | lost-device MP3 |\n"
+               "       reason-for-the-debugger BAD.mp3 | exit-while-playing MP3\n",
                stderr);
     return 2;
 }

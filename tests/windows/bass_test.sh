@@ -39,5 +39,10 @@ check "a failing device: the position runs on" \
   sh -c 'wine bass-check.exe lost-device data/music.mp3 2>/tmp/lost.txt; code=$?; cat /tmp/lost.txt >&2
          [ "$(grep -c "sound device failed" /tmp/lost.txt)" = 1 ] && exit $code; exit 1'
 
+check "why a file is refused reaches the debugger" wine bass-check.exe reason-for-the-debugger /tmp/cut.mp3
+# Exit with the player running, as after a failed start: nothing of it runs at DLL detach.
+check "nothing runs at detach" sh -c 'wine bass-check.exe exit-while-playing data/music.mp3 >/tmp/exit.txt
+  code=$?; cat /tmp/exit.txt; [ $code = 0 ] && ! grep -q FAILED /tmp/exit.txt'
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
