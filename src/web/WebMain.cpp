@@ -1,6 +1,9 @@
 // The presentation in a browser: the page calls these from its frame callback. Playing runs the
 // program's own start-up, frames and shutdown; capturing runs ombrel-capture's fixed frame clock
 // and hands each frame to write back to the page, which reads it from the back buffer.
+#include "CaptureRequest.h"
+#include "FrameClock.h"
+#include "FramePlan.h"
 #include "FrameStepper.h"
 #include "Logger.h"
 #include "Particles.h"
@@ -8,8 +11,9 @@
 
 #include <emscripten/emscripten.h>
 
-#include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 extern "C" void ombrel_gpu_flush();
@@ -27,19 +31,35 @@ struct CaptureRun
 };
 CaptureRun* capture = nullptr;
 
-std::vector<double> ParseMoments(const char* text)
+struct CaptureRequest
 {
-    std::vector<double> moments;
-    for (const char* p = text; p && *p;)
-    {
-        char* end = nullptr;
-        const double seconds = std::strtod(p, &end);
-        if (end == p)
-            break;
-        moments.push_back(seconds);
-        p = *end == ',' ? end + 1 : end;
-    }
-    return moments;
+    int width = 1920;
+    int height = 1080;
+    int fps = 60;
+    double from = 0.0;
+    double to = double(kMusicEndTime);
+    std::vector<double> at;
+};
+
+// The page's query parameters (null where absent), checked as the capture tool checks its
+// options; the problem, or an empty string.
+std::string ReadRequest(const char* size, const char* fps, const char* from, const char* to,
+                        const char* at, CaptureRequest& request)
+{
+    std::string problem;
+    if (size)
+        problem = ReadCaptureSize("size", size, request.width, request.height);
+    if (problem.empty() && fps)
+        problem = ReadCaptureWhole("fps", fps, 1, kMaxCaptureFps, request.fps);
+    if (problem.empty() && from)
+        problem = ReadCaptureSeconds("from", from, request.from);
+    if (problem.empty() && to)
+        problem = ReadCaptureSeconds("to", to, request.to);
+    if (problem.empty() && at)
+        problem = ReadCaptureMoments("at", at, request.at);
+    if (problem.empty() && request.from > request.to)
+        problem = "from must not be after to";
+    return problem;
 }
 } // namespace
 
@@ -75,29 +95,48 @@ extern "C"
     }
 
     // Starts a capture of the moments in `at` (seconds, comma-separated), or else of every frame
-    // from..to, on a clock of fps, with or without the particles' draw (they are simulated
-    // either way); the number of frames it will write, 0 after a failure.
-    EMSCRIPTEN_KEEPALIVE int ombrel_capture_start(int width, int height, int fps, double from,
-                                                  double to, const char* at, int drawParticles)
+    // from..to, of `size` on a clock of `fps`, with or without the particles' draw (they are
+    // simulated either way); the parameters as the page's address gives them, null where absent.
+    // The number of frames it will write; 0 after a log line saying what failed.
+    EMSCRIPTEN_KEEPALIVE int ombrel_capture_start(const char* size, const char* fps,
+                                                  const char* from, const char* to, const char* at,
+                                                  int drawParticles)
     {
-        capture = new CaptureRun;
-        const std::vector<std::int64_t> frames = PlanFrames(from, to, ParseMoments(at), fps);
+        CaptureRequest request;
+        if (const std::string problem = ReadRequest(size, fps, from, to, at, request);
+            !problem.empty())
+        {
+            Logger::Print("The capture was refused: %s.\n", problem.c_str());
+            return 0;
+        }
+        if (capture)
+        {
+            Logger::Print("The capture was refused: one is running.\n");
+            return 0;
+        }
+        std::vector<std::int64_t> frames =
+            PlanFrames(request.from, request.to, request.at, request.fps);
         if (frames.empty())
             return 0;
+        auto starting = std::make_unique<CaptureRun>();
         Logger::Print("Starting application...\n");
-        if (!DecodeMp3File("data/music.mp3", capture->music))
+        if (!DecodeMp3File("data/music.mp3", starting->music))
         {
             Logger::Error("Failed to open music file.");
             return 0;
         }
-        const DisplayMode mode{std::uint32_t(width), std::uint32_t(height), RGBA8, 60};
-        if (!StartDisplayAndData(capture->run, mode, false, nullptr))
+        const DisplayMode mode{std::uint32_t(request.width), std::uint32_t(request.height), RGBA8,
+                               60};
+        if (!StartDisplayAndData(starting->run, mode, false, nullptr))
             return 0;
         if (!drawParticles)
-            capture->run.frame.drawParticles = StepParticles;
-        capture->stepper = std::make_unique<FrameStepper>(
-            capture->run.presentation, capture->run.frame, capture->music, frames, fps);
-        return int(frames.size());
+            starting->run.frame.drawParticles = StepParticles;
+        const int count = int(frames.size());
+        starting->stepper =
+            std::make_unique<FrameStepper>(starting->run.presentation, starting->run.frame,
+                                           starting->music, std::move(frames), request.fps);
+        capture = starting.release();
+        return count;
     }
 
     // Runs the next frame of the clock: 1 when it was drawn for writing (the back buffer holds

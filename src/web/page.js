@@ -147,13 +147,12 @@
   }
 
   async function capture(device, loadMs) {
-    const [width, height] = size(params.get('size'), [1920, 1080]);
-    const fps = Number(params.get('fps') || 60);
     const bench = params.has('bench');
+    // The program checks the parameters as the capture tool checks its options.
     const count = program.ccall('ombrel_capture_start', 'number',
-      ['number', 'number', 'number', 'number', 'number', 'string', 'number'],
-      [width, height, fps, Number(params.get('from') || 0), Number(params.get('to') || 150),
-       params.get('at') || '', params.get('particles') === '0' ? 0 : 1]);
+      ['string', 'string', 'string', 'string', 'string', 'number'],
+      [params.get('size'), params.get('fps'), params.get('from'), params.get('to'),
+       params.get('at'), params.get('particles') === '0' ? 0 : 1]);
     if (!count) return fail('The capture could not start: ' + window.ombrelLog().trim().split('\n').pop());
     setState('playing');
     const frames = [];

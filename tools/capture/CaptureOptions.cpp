@@ -1,10 +1,8 @@
 // Parsing and checking ombrel-capture's options.
 #include "CaptureOptions.h"
 
-#include "FrameClock.h"
+#include "CaptureRequest.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace
@@ -14,25 +12,11 @@ namespace
     throw std::invalid_argument(message);
 }
 
-double ParseSeconds(const std::string& option, const std::string& text)
+// The shared readers' problem, thrown.
+void Check(const std::string& problem)
 {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
-        Fail(option + " wants a time in seconds, not '" + text + "'");
-    if (value < 0.0 || value > double(kMusicEndTime))
-        Fail(option + " " + text + " is outside the presentation (0 to 150 s)");
-    return value;
-}
-
-int ParseInt(const std::string& option, const std::string& text, int low, int high)
-{
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < low || value > high)
-        Fail(option + " wants a whole number from " + std::to_string(low) + " to " +
-             std::to_string(high) + ", not '" + text + "'");
-    return int(value);
+    if (!problem.empty())
+        Fail(problem);
 }
 
 // Sets what `option` says with `value`; --from and --to also note that they were given.
@@ -52,36 +36,29 @@ void TakeValue(CaptureOptions& options, const std::string& option, const std::st
         options.pngDir = value;
     }
     else if (option == "--fps")
-        options.fps = ParseInt(option, value, 1, 240);
+        Check(ReadCaptureWhole(option, value, 1, kMaxCaptureFps, options.fps));
     else if (option == "--size")
-    {
-        const std::size_t x = value.find('x');
-        if (x == std::string::npos)
-            Fail("--size wants WIDTHxHEIGHT, such as 1280x720, not '" + value + "'");
-        options.width = ParseInt("--size width", value.substr(0, x), 16, 8192);
-        options.height = ParseInt("--size height", value.substr(x + 1), 16, 8192);
-    }
+        Check(ReadCaptureSize(option, value, options.width, options.height));
     else if (option == "--from")
     {
-        options.from = ParseSeconds(option, value);
+        Check(ReadCaptureSeconds(option, value, options.from));
         fromGiven = true;
     }
     else if (option == "--to")
     {
-        options.to = ParseSeconds(option, value);
+        Check(ReadCaptureSeconds(option, value, options.to));
         toGiven = true;
     }
-    else // --at or --shot: lists
+    else if (option == "--at")
+        Check(ReadCaptureMoments(option, value, options.at));
+    else // --shot
     {
-        std::size_t start = 0;
-        for (;;)
+        for (std::size_t start = 0;;)
         {
             const std::size_t comma = value.find(',', start);
-            const std::string item = value.substr(start, comma - start);
-            if (option == "--at")
-                options.at.push_back(ParseSeconds(option, item));
-            else
-                options.shots.push_back(ParseInt(option, item, 0, 9));
+            int shot = 0;
+            Check(ReadCaptureWhole(option, value.substr(start, comma - start), 0, 9, shot));
+            options.shots.push_back(shot);
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
