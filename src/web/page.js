@@ -28,6 +28,18 @@
   function say(text) {
     panel.message.textContent = text;
   }
+  // Runs start(), whose creation calls WebGPU validates only later, and waits for the verdict:
+  // the error that start-up met, or null.
+  async function startChecked(device, start) {
+    device.pushErrorScope('out-of-memory');
+    device.pushErrorScope('validation');
+    const result = start();
+    const validation = await device.popErrorScope();
+    const memory = await device.popErrorScope();
+    const error = validation || memory;
+    return { result, error: error ? 'WebGPU: ' + error.message : null };
+  }
+
   function fail(text) {
     setState('failed');
     say(text);
@@ -62,7 +74,12 @@
     const adapter = await navigator.gpu.requestAdapter();
     if (!adapter) return null;
     const features = adapter.features.has('texture-compression-bc') ? ['texture-compression-bc'] : [];
-    const device = await adapter.requestDevice({ requiredFeatures: features });
+    // The adapter's own limits, not WebGPU's defaults (8192 a side): the program checks its
+    // sizes against them.
+    const limits = {};
+    for (const name of ['maxTextureDimension2D', 'maxBufferSize', 'maxStorageBufferBindingSize'])
+      limits[name] = adapter.limits[name];
+    const device = await adapter.requestDevice({ requiredFeatures: features, requiredLimits: limits });
     device.addEventListener('uncapturederror', (event) => {
       window.ombrelGpuErrors.push(event.error.message);
       console.error('WebGPU: ' + event.error.message);
@@ -149,11 +166,15 @@
   async function capture(device, loadMs) {
     const bench = params.has('bench');
     // The program checks the parameters as the capture tool checks its options.
-    const count = program.ccall('ombrel_capture_start', 'number',
-      ['string', 'string', 'string', 'string', 'string', 'number'],
+    const { result: count, error } = await startChecked(device, () => program.ccall(
+      'ombrel_capture_start', 'number', ['string', 'string', 'string', 'string', 'string', 'number'],
       [params.get('size'), params.get('fps'), params.get('from'), params.get('to'),
-       params.get('at'), params.get('particles') === '0' ? 0 : 1]);
+       params.get('at'), params.get('particles') === '0' ? 0 : 1]));
     if (!count) return fail('The capture could not start: ' + window.ombrelLog().trim().split('\n').pop());
+    if (error) {
+      program._ombrel_capture_stop();
+      return fail('The capture could not start: ' + error);
+    }
     setState('playing');
     const frames = [];
     const frameMs = [];
@@ -184,7 +205,7 @@
                              loadMs };
   }
 
-  function play(width, height) {
+  async function play(device, width, height) {
     const canvas = document.getElementById('screen');
     let running = true;
     function fitCanvas() {
@@ -211,9 +232,16 @@
       if (event.key === 'Escape') end();
     });
     fitCanvas();
-    if (program._ombrel_start(width, height) !== 0) {
+    const { result, error } = await startChecked(device, () => program._ombrel_start(width, height));
+    if (result !== 0) {
       running = false;
       return fail(panel.message.textContent || 'The presentation could not start (see the console).');
+    }
+    if (!running) return; // ended while the verdict was awaited
+    if (error) {
+      running = false;
+      program._ombrel_stop();
+      return fail('The presentation could not start: ' + error);
     }
     setState('playing');
     requestAnimationFrame(frame);
@@ -269,7 +297,7 @@
     panel.start.hidden = false;
     panel.start.addEventListener('click', () => {
       enterFullscreen();
-      play(width, height);
+      play(device, width, height);
     }, { once: true });
   }
 

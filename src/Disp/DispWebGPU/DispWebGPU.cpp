@@ -31,7 +31,10 @@ std::uint32_t WebTextureKind(TextureKind kind)
 bool DispWebGPU::Init(const DisplayMode& mode, bool /*fullscreen*/, WindowHandle /*window*/)
 {
     // The page enters fullscreen itself: browsers allow it only from a user's gesture.
-    if (!IsBackBufferFormat(mode.format) || mode.width == 0 || mode.height == 0)
+    // WebGPU would report a size past its limits only later, leaving a black canvas.
+    const std::uint32_t largest = ombrel_gpu_max_texture_side(); // 0 without a device
+    if (!IsBackBufferFormat(mode.format) || mode.width == 0 || mode.height == 0 ||
+        (largest != 0 && (mode.width > largest || mode.height > largest)))
     {
         Logger::Print("ERROR: CreateSwapChain() failed.\n");
         return false;
@@ -88,6 +91,11 @@ sTexWeb* DispWebGPU::AllocateTexture(const TextureRequest& request)
 {
     const auto& [kind, width, height, format, levels, flags, data, layout] = request;
     const bool cube = (flags & CubeMap) != 0;
+    if (width > ombrel_gpu_max_texture_side() || height > ombrel_gpu_max_texture_side())
+    {
+        Logger::Print("CreateTexture2D failed.\n");
+        return nullptr;
+    }
     // WebGPU generates no mip levels: a texture asking for them keeps its top level alone.
     std::uint32_t levelCount = (flags & GenerateMips) ? 1 : TextureLevelCount(levels, flags);
     if (levelCount == 0)

@@ -33,6 +33,8 @@ extern "C"
 {
     // The back buffer's id (RGBA8, RGB10A2 or RGBA16F), 0 without a device.
     std::uint32_t ombrel_gpu_init(std::uint32_t width, std::uint32_t height, std::uint32_t format);
+    // The largest texture side the device creates, 0 without a device.
+    std::uint32_t ombrel_gpu_max_texture_side();
     int ombrel_gpu_shutdown();
     void ombrel_gpu_release(std::uint32_t id);
     void ombrel_gpu_set_viewport(float x, float y, float width, float height);

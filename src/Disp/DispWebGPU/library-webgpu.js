@@ -380,6 +380,13 @@ var LibraryOmbrelWebGpu = {
     return OG.backBuffer;
   },
 
+  // The largest texture side the device takes (the page asks for the adapter's own limit); 0
+  // without a device.
+  ombrel_gpu_max_texture_side: function() {
+    var device = Module['gpuDevice'];
+    return device ? device.limits.maxTextureDimension2D : 0;
+  },
+
   // Releases the device's own objects; the number of the caller's still alive.
   ombrel_gpu_shutdown: function() {
     OG.endPass();
@@ -476,6 +483,10 @@ var LibraryOmbrelWebGpu = {
   // from the CPU.
   ombrel_gpu_create_buffer: function(usage, data, size) {
     var flags = [GPUBufferUsage.VERTEX, GPUBufferUsage.INDEX, GPUBufferUsage.STORAGE][usage];
+    // WebGPU reports a buffer past its limits only later, as a validation error.
+    if (size > OG.device.limits.maxBufferSize ||
+        (usage === 2 && size > OG.device.limits.maxStorageBufferBindingSize))
+      return 0;
     var buffer;
     try {
       buffer = OG.device.createBuffer({ size: Math.ceil(size / 4) * 4, usage: flags,
