@@ -599,6 +599,20 @@ TEST(Capture, FullDiskIsAFailureNamingTheFileAndFrameAndKeepsWhatWasWritten)
     fs::remove_all(video);
 }
 
+TEST(Capture, AFrameTheGpuDoesNotHandBackIsAFailureNamingItNotARepeatedPicture)
+{
+    const fs::path dir = MakeWorkDir("failing-read-back", true);
+    const Result result = RunCapture(dir, "--png-dir shots --from 0 --to 0.1 --fps 30 --size 64x36",
+                                     "LD_PRELOAD='" OMBREL_FAILING_READ_BACK
+                                     "' ASAN_OPTIONS=verify_asan_link_order=0");
+    EXPECT_EQ(result.exitCode, 1) << result.errors;
+    ASSERT_FALSE(Lines(result.errors).empty());
+    EXPECT_EQ(Lines(result.errors).back(), "ombrel-capture: cannot read frame 1 back from the GPU");
+    EXPECT_TRUE(fs::exists(dir / "shots/frame-000000.png"));
+    EXPECT_FALSE(fs::exists(dir / "shots/frame-000001.png"));
+    fs::remove_all(dir);
+}
+
 TEST(Capture, ErrorsGiveOneLineAndTheirExitCode)
 {
     struct Case

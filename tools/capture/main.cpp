@@ -269,8 +269,8 @@ class CaptureRun
         const auto start = std::chrono::steady_clock::now();
         const std::int64_t frame = stepper.NextFrame();
         stepper.Show(timed ? static_cast<FrameDevice&>(*timed) : drawer);
-        if (video || !options.pngDir.empty())
-            ReadBackBuffer(pixels);
+        if ((video || !options.pngDir.empty()) && !ReadBackBuffer(pixels))
+            return Fail("cannot read frame " + std::to_string(written) + " back from the GPU");
         const PassTimes times = timed ? timed->Collect() : PassTimes{};
         if (video && !video->WriteFrame(pixels.data(), pixels.size()))
             return Fail("ffmpeg stopped taking frames at frame " + std::to_string(written) +

@@ -426,9 +426,13 @@ bool DispGL::ReadBackBuffer(std::vector<std::uint8_t>& pixels)
     if (!record)
         return false;
     pixels.resize(std::size_t(record->width) * record->height * 4);
+    // What came before is not the read-back's (bounded: a lost context may keep reporting).
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i)
+    {
+    }
     glGetTextureImage(record->texture, 0, GL_RGBA, GL_UNSIGNED_BYTE, GLsizei(pixels.size()),
                       pixels.data());
-    return true;
+    return glGetError() == GL_NO_ERROR;
 }
 
 sTexGL* DispGL::FindTexture(TextureHandle handle) const
