@@ -49,7 +49,7 @@ class AudioOutputWaveOut final : public AudioOutput
   public:
     ~AudioOutputWaveOut() override { Close(); }
 
-    bool Open() override;
+    bool Open() override { return OpenAt(MusicSampleRate); }
     // The device is fed from Open on; there is nothing paused to resume.
     void Start() override {}
     void Play(const DecodedMusic& music, bool restart) override;
@@ -65,11 +65,13 @@ class AudioOutputWaveOut final : public AudioOutput
     static constexpr std::size_t BufferFrames = 1024;
     static constexpr std::size_t BufferCount = 4;
 
+    bool OpenAt(int framesPerSecond);
     static DWORD WINAPI FeedThread(LPVOID self);
     void Feed();
     std::uint64_t DevicePlayedFrames();
 
     HWAVEOUT device = nullptr;
+    int rate = 0;                // the device's frames a second: the music's
     HANDLE bufferDone = nullptr; // signalled by the device as it returns a buffer
     HANDLE thread = nullptr;
     std::atomic<bool> stopping{false};
@@ -85,7 +87,7 @@ class AudioOutputWaveOut final : public AudioOutput
     std::uint64_t deviceStart = 0; // where in the device's frames that was
 };
 
-bool AudioOutputWaveOut::Open()
+bool AudioOutputWaveOut::OpenAt(int framesPerSecond)
 {
     if (device)
         return false;
@@ -96,10 +98,10 @@ bool AudioOutputWaveOut::Open()
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
-    format.nSamplesPerSec = MusicSampleRate;
+    format.nSamplesPerSec = DWORD(framesPerSecond);
     format.wBitsPerSample = 16;
     format.nBlockAlign = MusicBytesPerFrame;
-    format.nAvgBytesPerSec = MusicSampleRate * MusicBytesPerFrame;
+    format.nAvgBytesPerSec = DWORD(framesPerSecond) * MusicBytesPerFrame;
     const MMRESULT result = waveOutOpen(&device, WAVE_MAPPER, &format,
                                         reinterpret_cast<DWORD_PTR>(bufferDone), 0, CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR)
@@ -118,6 +120,13 @@ bool AudioOutputWaveOut::Open()
         waveOutPrepareHeader(device, &headers[i], sizeof(WAVEHDR));
         headers[i].dwFlags |= WHDR_DONE; // free to fill
     }
+    // A fresh device counts from 0.
+    rate = framesPerSecond;
+    stopping = false;
+    framesWritten = 0;
+    played = WideCounter{};
+    reachedDevice = false;
+    deviceStart = 0;
     thread = CreateThread(nullptr, 0, FeedThread, this, 0, nullptr);
     if (!thread)
     {
@@ -150,8 +159,16 @@ void AudioOutputWaveOut::Close()
     bufferDone = nullptr;
 }
 
+// A file at another rate reopens the device at the file's: the wave mapper converts to what the
+// device plays. A device that will not reopen counts as failed.
 void AudioOutputWaveOut::Play(const DecodedMusic& music, bool restart)
 {
+    if (music.sampleRate != rate && device)
+    {
+        Close();
+        if (!OpenAt(music.sampleRate))
+            failed = true;
+    }
     Lock held(lock);
     feed.Play(music, restart);
     if (feed.FramesFed() == 0)

@@ -25,16 +25,23 @@ class AudioOutputWeb final : public AudioOutput
     bool Open() override { return ombrel_audio_init() != 0; }
     void Start() override { ombrel_audio_start(); }
     // The page's copy of the music is the one DecodeMp3File handed over.
-    void Play(const DecodedMusic&, bool restart) override { ombrel_audio_play(restart ? 1 : 0); }
+    void Play(const DecodedMusic& music, bool restart) override
+    {
+        rate = music.sampleRate; // the context's too
+        ombrel_audio_play(restart ? 1 : 0);
+    }
     void Stop() override { ombrel_audio_close(); }
     void Close() override { ombrel_audio_free(); }
     std::uint64_t FramesPlayed() override
     {
         const double seconds = ombrel_audio_heard_seconds();
-        return seconds > 0.0 ? static_cast<std::uint64_t>(seconds * MusicSampleRate) : 0;
+        return seconds > 0.0 ? static_cast<std::uint64_t>(seconds * rate) : 0;
     }
     // A context keeps its time whatever becomes of the sound card.
     bool Failed() override { return false; }
+
+  private:
+    int rate = MusicSampleRate;
 };
 
 } // namespace

@@ -67,8 +67,8 @@ std::uint64_t HeardFrame(Stream& stream)
     // A device that failed counts no more: the pictures must not stop with it.
     if (!stream.lostDevice.Lost() && player.output->Failed())
     {
-        stream.lostDevice.Lose(NowSeconds(), stream.position.Reported());
-        SayDeviceLost(static_cast<double>(stream.position.Reported()) / MusicSampleRate);
+        stream.lostDevice.Lose(NowSeconds(), stream.position.Reported(), stream.music.sampleRate);
+        SayDeviceLost(static_cast<double>(stream.position.Reported()) / stream.music.sampleRate);
     }
     if (stream.lostDevice.Lost())
         return stream.lostDevice.Frame(NowSeconds());
@@ -155,6 +155,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     auto stream = std::make_unique<Stream>();
     if (!DecodeMp3File(static_cast<const char*>(file), stream->music))
         return 0;
+    stream->position = HeardPosition(stream->music.sampleRate);
     stream->handle = NextHandle();
     player.stream = std::move(stream);
     return player.stream->handle;
@@ -206,9 +207,11 @@ QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode)
     return HeardFrame(*stream) * MusicBytesPerFrame;
 }
 
+// In the stream's own format: 16-bit stereo at the file's rate.
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos)
 {
-    if (!FindStream(handle))
+    const Stream* stream = FindStream(handle);
+    if (!stream)
         return -1.0;
-    return static_cast<double>(pos) / (MusicSampleRate * MusicBytesPerFrame);
+    return static_cast<double>(pos) / (double(stream->music.sampleRate) * MusicBytesPerFrame);
 }

@@ -13,6 +13,8 @@
 class HeardPosition
 {
   public:
+    explicit HeardPosition(int framesPerSecond = MusicSampleRate) : rate(framesPerSecond) {}
+
     // `nowSeconds`: a monotonic clock, any origin; `deviceFrames`: frames of the stream the device
     // says it has played.
     std::uint64_t Next(double nowSeconds, std::uint64_t deviceFrames)
@@ -23,8 +25,8 @@ class HeardPosition
             anchorSeconds = nowSeconds;
             anchorFrames = 0;
         }
-        const double clockFrames = static_cast<double>(anchorFrames) +
-                                   std::max(nowSeconds - anchorSeconds, 0.0) * MusicSampleRate;
+        const double clockFrames =
+            static_cast<double>(anchorFrames) + std::max(nowSeconds - anchorSeconds, 0.0) * rate;
         std::uint64_t heard = deviceFrames;
         if (static_cast<double>(deviceFrames) <= clockFrames)
         {
@@ -38,9 +40,10 @@ class HeardPosition
         return reported;
     }
     std::uint64_t Reported() const { return reported; }
-    void Restart() { *this = HeardPosition{}; }
+    void Restart() { *this = HeardPosition{rate}; }
 
   private:
+    int rate;
     bool anchored = false;
     double anchorSeconds = 0.0;
     std::uint64_t anchorFrames = 0;
@@ -53,22 +56,25 @@ class LostDeviceClock
 {
   public:
     bool Lost() const { return lost; }
-    // The first call starts the clock; later ones keep that start.
-    void Lose(double nowSeconds, std::uint64_t lastHeardFrame)
+    // The first call starts the clock, at the music's rate; later ones keep that start.
+    void Lose(double nowSeconds, std::uint64_t lastHeardFrame,
+              int framesPerSecond = MusicSampleRate)
     {
         if (lost)
             return;
         lost = true;
         lostSeconds = nowSeconds;
         lostFrame = lastHeardFrame;
+        rate = framesPerSecond;
     }
     std::uint64_t Frame(double nowSeconds) const
     {
-        return lostFrame + static_cast<std::uint64_t>(std::max(nowSeconds - lostSeconds, 0.0) *
-                                                      MusicSampleRate);
+        return lostFrame +
+               static_cast<std::uint64_t>(std::max(nowSeconds - lostSeconds, 0.0) * rate);
     }
 
   private:
+    int rate = MusicSampleRate;
     bool lost = false;
     double lostSeconds = 0.0;
     std::uint64_t lostFrame = 0;

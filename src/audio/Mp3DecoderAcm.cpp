@@ -20,8 +20,7 @@
 namespace
 {
 
-// Longer music than this is taken for a hostile file rather than allocated (about 300 MB).
-constexpr std::uint64_t MaxFrames = std::uint64_t{30} * 60 * MusicSampleRate;
+constexpr std::uint64_t MaxFrames = MaxMusicFrames;
 // An MP3 of that length at 320 kbps is about 72 MB.
 constexpr long MaxFileBytes = 128L << 20;
 // Whole frames per conversion call; the output room leaves slack for what the codec holds back.
@@ -64,7 +63,7 @@ class AcmStream
         MPEGLAYER3WAVEFORMAT mp3{};
         mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
         mp3.wfx.nChannels = static_cast<WORD>(layout.channels);
-        mp3.wfx.nSamplesPerSec = MusicSampleRate;
+        mp3.wfx.nSamplesPerSec = layout.sampleRate;
         mp3.wfx.nAvgBytesPerSec = layout.bitrateKbps * 1000 / 8;
         mp3.wfx.nBlockAlign = 1;
         mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
@@ -76,10 +75,10 @@ class AcmStream
         WAVEFORMATEX pcm{};
         pcm.wFormatTag = WAVE_FORMAT_PCM;
         pcm.nChannels = static_cast<WORD>(layout.channels);
-        pcm.nSamplesPerSec = MusicSampleRate;
+        pcm.nSamplesPerSec = layout.sampleRate;
         pcm.wBitsPerSample = 16;
         pcm.nBlockAlign = static_cast<WORD>(2 * layout.channels);
-        pcm.nAvgBytesPerSec = MusicSampleRate * pcm.nBlockAlign;
+        pcm.nAvgBytesPerSec = layout.sampleRate * pcm.nBlockAlign;
         result = acmStreamOpen(&stream, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0);
         if (result != MMSYSERR_NOERROR)
             stream = nullptr;
@@ -110,7 +109,7 @@ bool DecodeFrames(const std::uint8_t* file, const Mp3Layout& layout, std::vector
         reason = "the system has no MP3 codec (acmStreamOpen failed)";
         return false;
     }
-    const std::size_t frameBytes = Mp3SamplesPerFrame * 2 * layout.channels;
+    const std::size_t frameBytes = layout.samplesPerFrame * 2 * layout.channels;
     std::vector<std::uint8_t> source(ChunkFrames * MaxFrameBytes);
     std::vector<std::uint8_t> output((ChunkFrames + 8) * frameBytes);
     ACMSTREAMHEADER header{};
@@ -126,9 +125,9 @@ bool DecodeFrames(const std::uint8_t* file, const Mp3Layout& layout, std::vector
     }
     // The codec may hold a frame back; a little more than the frames fed is still sane.
     const std::size_t maxSamples =
-        (std::size_t{layout.frameCount} + 8) * Mp3SamplesPerFrame * layout.channels;
+        (std::size_t{layout.frameCount} + 8) * layout.samplesPerFrame * layout.channels;
     pcm.clear();
-    pcm.reserve(std::size_t{layout.frameCount} * Mp3SamplesPerFrame * layout.channels);
+    pcm.reserve(std::size_t{layout.frameCount} * layout.samplesPerFrame * layout.channels);
     std::size_t next = layout.firstFrame;
     std::size_t pending = 0;
     bool ok = true;
@@ -217,5 +216,6 @@ bool DecodeMp3File(const char* path, DecodedMusic& out)
     }
     if (out.samples.empty())
         return Fail(path, "no MPEG audio found");
+    out.sampleRate = int(layout.sampleRate);
     return true;
 }

@@ -1,7 +1,7 @@
 // Decodes MP3 files with libmpg123.
 #include "Mp3Decoder.h"
 
-#include <cstdio>
+#include "AudioProblem.h"
 
 #include <mpg123.h>
 
@@ -20,8 +20,7 @@ struct Mpg123Deleter
 };
 using Mpg123Ptr = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
 
-// Longer music than this is taken for a hostile file rather than allocated (about 300 MB).
-constexpr off_t MaxFrames = off_t{30} * 60 * MusicSampleRate;
+constexpr off_t MaxFrames = off_t(MaxMusicFrames);
 
 Mpg123Ptr CreateDecoder()
 {
@@ -34,8 +33,7 @@ Mpg123Ptr CreateDecoder()
             MPG123_OK ||
         mpg123_format_none(handle.get()) != MPG123_OK)
         return nullptr;
-    // Every rate is accepted here so that a file at another rate is refused by name below
-    // instead of being resampled by mpg123's coarse converter.
+    // Every rate, each decoded at its own: resampling is the output's job.
     const long* rates = nullptr;
     std::size_t rateCount = 0;
     mpg123_rates(&rates, &rateCount);
@@ -59,7 +57,7 @@ bool IsTruncated(mpg123_handle* handle, off_t declaredFrames)
 
 bool Fail(const char* path, const char* reason)
 {
-    std::fprintf(stderr, "Failed to decode %s: %s\n", path, reason);
+    SayAudioProblem("Failed to decode %s: %s\n", path, reason);
     return false;
 }
 
@@ -82,8 +80,7 @@ bool DecodeMp3File(const char* path, DecodedMusic& out)
     int encoding = 0;
     if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK)
         return Fail(path, "no MPEG audio found");
-    if (rate != MusicSampleRate)
-        return Fail(path, "sample rate is not 44100 Hz");
+    out.sampleRate = int(rate);
 
     const off_t declaredFrames = mpg123_framelength(handle.get());
     if (mpg123_scan(handle.get()) != MPG123_OK)
@@ -107,7 +104,7 @@ bool DecodeMp3File(const char* path, DecodedMusic& out)
             break;
         if (result == MPG123_NEW_FORMAT &&
             (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK ||
-             rate != MusicSampleRate))
+             rate != out.sampleRate))
         {
             out.samples.clear();
             return Fail(path, "sample rate changes inside the file");

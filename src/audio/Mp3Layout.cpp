@@ -13,6 +13,9 @@ struct FrameHeader
     std::uint32_t bytes = 0;
     std::uint32_t bitrateKbps = 0;
     std::uint32_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t samplesPerFrame = 0;
+    std::uint32_t sideInfoBytes = 0;  // 17 or 32 (MPEG-1), 9 or 17 (MPEG-2 and 2.5)
     std::uint32_t sideInfoOffset = 0; // where the side information, and an info tag, starts
 };
 
@@ -22,27 +25,36 @@ std::uint32_t ReadBigEndian32(const std::uint8_t* p)
            std::uint32_t{p[3]};
 }
 
-// Only what the music can be: MPEG-1 Layer III at 44.1 kHz with a bitrate from the table (a
-// free-format frame has no size in its header).
+// Layer III of MPEG-1, 2 or 2.5 with a bitrate from the tables (a free-format frame has no size
+// in its header).
 bool ReadFrameHeader(const std::uint8_t* bytes, std::size_t size, std::size_t at, FrameHeader& out)
 {
-    static constexpr std::array<std::uint32_t, 16> Kbps = {0,   32,  40,  48,  56,  64,  80,  96,
-                                                           112, 128, 160, 192, 224, 256, 320, 0};
+    static constexpr std::array<std::uint32_t, 16> Mpeg1Kbps = {
+        0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static constexpr std::array<std::uint32_t, 16> Mpeg2Kbps = {0,  8,  16, 24,  32,  40,  48,  56,
+                                                                64, 80, 96, 112, 128, 144, 160, 0};
+    static constexpr std::array<std::uint32_t, 3> Mpeg1Rates = {44100, 48000, 32000};
     if (size < 4 || at > size - 4)
         return false;
     const std::uint32_t word = ReadBigEndian32(bytes + at);
     const bool sync = (word >> 21) == 0x7ff;
-    const bool mpeg1 = ((word >> 19) & 3) == 3;
+    const std::uint32_t version = (word >> 19) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
     const bool layer3 = ((word >> 17) & 3) == 1;
-    const bool rate44100 = ((word >> 10) & 3) == 0;
-    const std::uint32_t kbps = Kbps[(word >> 12) & 15];
-    if (!sync || !mpeg1 || !layer3 || !rate44100 || kbps == 0)
+    const std::uint32_t rateIndex = (word >> 10) & 3;
+    if (!sync || version == 1 || !layer3 || rateIndex == 3)
+        return false;
+    const bool mpeg1 = version == 3;
+    const std::uint32_t kbps = (mpeg1 ? Mpeg1Kbps : Mpeg2Kbps)[(word >> 12) & 15];
+    if (kbps == 0)
         return false;
     const bool crc = ((word >> 16) & 1) == 0;
     const std::uint32_t padding = (word >> 9) & 1;
     out.channels = ((word >> 6) & 3) == 3 ? 1 : 2;
     out.bitrateKbps = kbps;
-    out.bytes = 144000 * kbps / 44100 + padding;
+    out.sampleRate = Mpeg1Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    out.samplesPerFrame = mpeg1 ? 1152 : 576;
+    out.bytes = out.samplesPerFrame / 8 * kbps * 1000 / out.sampleRate + padding;
+    out.sideInfoBytes = mpeg1 ? (out.channels == 1 ? 17 : 32) : (out.channels == 1 ? 9 : 17);
     out.sideInfoOffset = 4 + (crc ? 2 : 0);
     return true;
 }
@@ -95,7 +107,7 @@ struct InfoFrame
 InfoFrame ReadInfoFrame(const std::uint8_t* frame, const FrameHeader& header)
 {
     InfoFrame info;
-    std::size_t at = header.sideInfoOffset + (header.channels == 1 ? 17 : 32);
+    std::size_t at = header.sideInfoOffset + header.sideInfoBytes;
     const auto fits = [&](std::size_t count) { return at + count <= header.bytes; };
     if (!fits(8))
         return info;
@@ -146,7 +158,7 @@ bool ReadMp3Layout(const std::uint8_t* bytes, std::size_t size, Mp3Layout& out, 
         return Fail(error, "no data");
     std::size_t at = 0;
     if (!FindFirstFrame(bytes, size, SkipId3v2(bytes, size), at))
-        return Fail(error, "no 44.1 kHz MPEG-1 Layer III frames found");
+        return Fail(error, "no MPEG Layer III frames found");
 
     FrameHeader header;
     IsWholeFrameAt(bytes, size, at, header);
@@ -161,9 +173,13 @@ bool ReadMp3Layout(const std::uint8_t* bytes, std::size_t size, Mp3Layout& out, 
         if (out.frameCount == 0)
         {
             out.channels = frame.channels;
+            out.sampleRate = frame.sampleRate;
+            out.samplesPerFrame = frame.samplesPerFrame;
             out.firstFrameBytes = frame.bytes;
             out.bitrateKbps = frame.bitrateKbps;
         }
+        else if (frame.sampleRate != out.sampleRate)
+            return Fail(error, "the sample rate changes inside the file");
         else if (frame.channels != out.channels)
             return Fail(error, "the channel count changes inside the file");
         at += frame.bytes;
@@ -176,7 +192,7 @@ bool ReadMp3Layout(const std::uint8_t* bytes, std::size_t size, Mp3Layout& out, 
         return Fail(error, "file is truncated");
 
     const std::uint64_t frames = info.hasFrameCount ? info.frameCount : out.frameCount;
-    const std::uint64_t decoded = frames * Mp3SamplesPerFrame;
+    const std::uint64_t decoded = frames * out.samplesPerFrame;
     const std::uint64_t skip = std::uint64_t{info.delay} + Mp3DecoderDelay;
     if (info.hasGapless && std::uint64_t{info.delay} + info.padding < decoded && skip < decoded)
     {

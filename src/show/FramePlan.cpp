@@ -2,7 +2,6 @@
 #include "FramePlan.h"
 
 #include "FrameClock.h"
-#include "Mp3Decoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,9 +24,9 @@ std::int64_t LastFrameBy(double seconds, int fps)
     return frame;
 }
 
-std::uint64_t MusicFrameAt(float musicTime)
+std::uint64_t MusicFrameAt(float musicTime, int sampleRate)
 {
-    return musicTime <= 0.0f ? 0 : std::uint64_t(double(musicTime) * MusicSampleRate);
+    return musicTime <= 0.0f ? 0 : std::uint64_t(double(musicTime) * sampleRate);
 }
 
 std::vector<std::int64_t> PlanFrames(double from, double to, const std::vector<double>& at, int fps)

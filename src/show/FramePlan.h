@@ -12,7 +12,7 @@ float FrameTime(std::int64_t frame, int fps);
 // The last frame at or before `seconds` (a hair of rounding allowed), never past the music's end.
 std::int64_t LastFrameBy(double seconds, int fps);
 // The music's sample frame at a time: where the spectrum window starts.
-std::uint64_t MusicFrameAt(float musicTime);
+std::uint64_t MusicFrameAt(float musicTime, int sampleRate);
 
 // The frames to write, ascending and without repeats: from..to, or the --at moments.
 std::vector<std::int64_t> PlanFrames(double from, double to, const std::vector<double>& at,

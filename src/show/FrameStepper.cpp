@@ -38,7 +38,7 @@ void FrameStepper::Show(FrameDevice& device)
 void FrameStepper::Run(FrameDevice& device)
 {
     const float musicTime = FrameTime(next++, fps);
-    ComputeSpectrum(music, MusicFrameAt(musicTime), spectrum);
+    ComputeSpectrum(music, MusicFrameAt(musicTime, music.sampleRate), spectrum);
     RunFrame(presentation, device, musicTime, clock.Advance(musicTime), SpectrumView(spectrum),
              RandomUnit);
 }

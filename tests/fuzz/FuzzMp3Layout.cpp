@@ -9,8 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* error = nullptr;
     if (ReadMp3Layout(data, size, layout, error) &&
         (layout.end > size || layout.firstFrame >= layout.end || layout.frameCount == 0 ||
+         layout.sampleRate < 8000 || layout.sampleRate > 48000 ||
          layout.skipSamples + layout.musicSamples >
-             std::uint64_t{layout.frameCount} * Mp3SamplesPerFrame))
+             std::uint64_t{layout.frameCount} * layout.samplesPerFrame))
         std::abort();
     return 0;
 }

@@ -32,7 +32,7 @@ int main(int argc, char** argv)
         const assets::MusicAnalysis analysis = assets::AnalyseMusic(music, 60);
         const std::vector<double> kicks = assets::KickOnsets();
         const auto& segments = assets::TimelineSegments();
-        std::printf("length %.3f s\n", static_cast<double>(music.FrameCount()) / MusicSampleRate);
+        std::printf("length %.3f s\n", static_cast<double>(music.FrameCount()) / music.sampleRate);
         for (std::size_t s = 0; s < segments.size(); ++s)
         {
             const double begin = segments[s].start;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -72,6 +73,21 @@ class TempFiles : public ::testing::Test
         std::vector<std::uint8_t> mp3;
         EXPECT_TRUE(EncodeMp3(samples.data(), samples.size() / 2, MusicSampleRate, 128, mp3));
         return WriteFile(name, mp3);
+    }
+
+    // `seconds` of a tone on spectrum bin `bin` at the file's rate, as LAME writes it through
+    // ffmpeg; `options` set the rate, channels, bitrate mode and tags (ffmpeg's own flags).
+    std::string WriteLameTone(const std::string& name, double seconds, int rate, int bin,
+                              const std::string& options) const
+    {
+        const std::string path = PathOf(name);
+        const std::string command =
+            "ffmpeg -v error -y -f lavfi -i 'sine=frequency=" +
+            std::to_string(bin * rate / 2048.0) + ":duration=" + std::to_string(seconds) +
+            ":sample_rate=" + std::to_string(rate) + "' -ar " + std::to_string(rate) + " " +
+            options + " -c:a libmp3lame '" + path + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
     }
 
     std::filesystem::path folder;

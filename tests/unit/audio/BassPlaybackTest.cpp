@@ -82,6 +82,33 @@ TEST_F(BassPlayback, PositionAdvancesAtRealTimeSpeedAndNeverGoesBack)
     EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(stream, 352800), 2.0);
 }
 
+// Other rates play at their own: the position in the file's time at real time, its bytes in the
+// stream's own format.
+TEST_F(BassPlayback, FilesAtOtherRatesPlayAtRealTimeInTheirOwnFormat)
+{
+    for (const int rate : {48000, 22050})
+    {
+        const std::string path =
+            WriteLameTone("music-" + std::to_string(rate) + ".mp3", 3.0, rate, 40, "-b:a 64k");
+        const HSTREAM stream = BASS_StreamCreateFile(0, path.c_str(), 0, 0, BASS_STREAM_PRESCAN);
+        ASSERT_NE(stream, 0u) << rate;
+        EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(stream, QWORD(rate) * 4), 1.0) << rate;
+        EXPECT_EQ(BASS_Start(), 1);
+        EXPECT_EQ(BASS_ChannelPlay(stream, 1), 1);
+        WaitFor(stream, 0.1);
+        const auto start = Clock::now();
+        const double from = Seconds(stream);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const double played = Seconds(stream) - from;
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        EXPECT_NEAR(played / wall, 1.0, 0.05) << rate << ": " << played << " s in " << wall;
+        std::array<float, 1024> bins{};
+        ASSERT_NE(BASS_ChannelGetData(stream, bins.data(), BASS_DATA_FFT2048), DWORD(-1));
+        EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), 40) << rate;
+        EXPECT_EQ(BASS_StreamFree(stream), 1);
+    }
+}
+
 TEST_F(BassPlayback, StaysAtZeroUntilTheStreamPlays)
 {
     const HSTREAM stream = OpenTone(1.0);

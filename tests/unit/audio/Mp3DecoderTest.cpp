@@ -98,15 +98,70 @@ TEST_F(Mp3Decoder, DuplicatesMonoToBothChannels)
         ASSERT_EQ(music.samples[2 * i], music.samples[2 * i + 1]) << "frame " << i;
 }
 
-TEST_F(Mp3Decoder, RefusesOtherSampleRates)
+// An APE tag (version 2, one item) after the audio, as taggers append it.
+void AppendApeTag(const std::string& path)
 {
-    std::vector<std::int16_t> samples(2 * 48000, 0);
-    AddSine(samples, 0, 48000, 440.0, 0.5);
-    std::vector<std::uint8_t> mp3;
-    ASSERT_TRUE(EncodeMp3(samples.data(), 48000, 48000, 128, mp3));
-    DecodedMusic music;
-    EXPECT_FALSE(DecodeMp3File(WriteFile("48k.mp3", mp3).c_str(), music));
-    EXPECT_TRUE(music.samples.empty());
+    auto field = [](std::vector<std::uint8_t>& out, std::uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    std::vector<std::uint8_t> item;
+    field(item, 6);
+    field(item, 0);
+    for (const char c : std::string("Title\0Ombrel", 12))
+        item.push_back(static_cast<std::uint8_t>(c));
+    std::vector<std::uint8_t> tag;
+    for (const std::uint32_t flags : {0xa0000000u, 0x80000000u})
+    {
+        std::vector<std::uint8_t> block(std::begin("APETAGEX"), std::end("APETAGEX") - 1);
+        field(block, 2000);
+        field(block, static_cast<std::uint32_t>(item.size() + 32));
+        field(block, 1);
+        field(block, flags);
+        block.resize(32, 0);
+        if (flags == 0xa0000000u)
+        {
+            tag.insert(tag.end(), block.begin(), block.end());
+            tag.insert(tag.end(), item.begin(), item.end());
+        }
+        else
+            tag.insert(tag.end(), block.begin(), block.end());
+    }
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char*>(tag.data()), static_cast<std::streamsize>(tag.size()));
+}
+
+TEST_F(Mp3Decoder, DecodesEveryLayerIIIRateAtItsOwnWithItsLengthAndPitch)
+{
+    struct Case
+    {
+        const char* name;
+        int rate;
+        const char* options;
+    };
+    const Case cases[] = {
+        {"48 kHz stereo VBR with ID3v2, ID3v1 and APE tags", 48000,
+         "-ac 2 -q:a 2 -metadata title=Ombrel -id3v2_version 3 -write_id3v1 1"},
+        {"32 kHz mono CBR", 32000, "-ac 1 -b:a 96k"},
+        {"22.05 kHz stereo (MPEG-2)", 22050, "-ac 2 -b:a 64k"},
+        {"16 kHz ABR (MPEG-2)", 16000, "-abr 1 -b:a 48k"},
+        {"11.025 kHz (MPEG-2.5)", 11025, "-b:a 32k"},
+        {"8 kHz mono (MPEG-2.5)", 8000, "-ac 1 -b:a 16k"},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string path = WriteLameTone("tone.mp3", 2.0, c.rate, 40, c.options);
+        if (c.rate == 48000)
+            AppendApeTag(path);
+        DecodedMusic music;
+        ASSERT_TRUE(DecodeMp3File(path.c_str(), music)) << c.name;
+        EXPECT_EQ(music.sampleRate, c.rate) << c.name;
+        EXPECT_NEAR(static_cast<double>(music.FrameCount()), 2.0 * c.rate, 0.002 * c.rate)
+            << c.name;
+        float level = 0.0f;
+        EXPECT_EQ(StrongestBin(music, music.FrameCount() / 2, level), 40u) << c.name;
+    }
 }
 
 TEST_F(Mp3Decoder, RefusesMissingEmptyTruncatedAndGarbageFiles)

@@ -33,7 +33,7 @@ bool Read(const std::vector<std::uint8_t>& bytes, Mp3Layout& layout)
         EXPECT_LE(layout.end, bytes.size());
         EXPECT_LT(layout.firstFrame, layout.end);
         EXPECT_LE(layout.skipSamples + layout.musicSamples,
-                  std::uint64_t{layout.frameCount} * Mp3SamplesPerFrame + Mp3DecoderDelay);
+                  std::uint64_t{layout.frameCount} * layout.samplesPerFrame + Mp3DecoderDelay);
     }
     return ok;
 }
@@ -69,6 +69,39 @@ TEST_F(Mp3LayoutTest, KeepsTheSameMusicAsLibmpg123WithOrWithoutATagInFront)
     }
 }
 
+TEST_F(Mp3LayoutTest, EveryVersionAndRateKeepsTheSameMusicAsLibmpg123)
+{
+    struct Case
+    {
+        int rate;
+        std::uint32_t channels;
+        std::uint32_t samplesPerFrame;
+        const char* options;
+    };
+    const Case cases[] = {{48000, 2, 1152, "-ac 2 -q:a 2 -id3v2_version 3 -write_id3v1 1"},
+                          {32000, 1, 1152, "-ac 1 -b:a 96k"},
+                          {22050, 2, 576, "-ac 2 -b:a 64k"},
+                          {16000, 2, 576, "-ac 2 -abr 1 -b:a 48k"},
+                          {11025, 2, 576, "-ac 2 -b:a 32k"},
+                          {8000, 1, 576, "-ac 1 -b:a 16k"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.rate);
+        const std::string path = WriteLameTone("tone.mp3", 1.0, c.rate, 40, c.options);
+        std::ifstream file(path, std::ios::binary);
+        const std::vector<std::uint8_t> mp3{std::istreambuf_iterator<char>(file),
+                                            std::istreambuf_iterator<char>()};
+        DecodedMusic music;
+        ASSERT_TRUE(DecodeMp3File(path.c_str(), music));
+        Mp3Layout layout;
+        ASSERT_TRUE(Read(mp3, layout));
+        EXPECT_EQ(layout.sampleRate, std::uint32_t(c.rate));
+        EXPECT_EQ(layout.channels, c.channels);
+        EXPECT_EQ(layout.samplesPerFrame, c.samplesPerFrame);
+        EXPECT_EQ(layout.musicSamples, music.FrameCount());
+    }
+}
+
 TEST_F(Mp3LayoutTest, WithoutAnInfoFrameEveryDecodedSampleIsMusic)
 {
     const int frames = 44100;
@@ -98,7 +131,7 @@ TEST_F(Mp3LayoutTest, WithoutAnInfoFrameEveryDecodedSampleIsMusic)
     EXPECT_EQ(layout.channels, 1u);
     EXPECT_EQ(layout.firstFrame, 0u);
     EXPECT_EQ(layout.skipSamples, 0u);
-    EXPECT_EQ(layout.musicSamples, std::uint64_t{layout.frameCount} * Mp3SamplesPerFrame);
+    EXPECT_EQ(layout.musicSamples, std::uint64_t{layout.frameCount} * layout.samplesPerFrame);
     EXPECT_EQ(layout.musicSamples, music.FrameCount());
 }
 

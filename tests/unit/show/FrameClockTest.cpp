@@ -35,9 +35,10 @@ TEST(FramePlan, FrameTimesAndTheLastFrame)
     EXPECT_EQ(LastFrameBy(150.0, 7), 1050);
     EXPECT_EQ(LastFrameBy(2.0, 10), 20);
     EXPECT_EQ(LastFrameBy(2.05, 10), 20);
-    EXPECT_EQ(MusicFrameAt(0.0f), 0u);
-    EXPECT_EQ(MusicFrameAt(1.0f), 44100u);
-    EXPECT_EQ(MusicFrameAt(-1.0f), 0u);
+    EXPECT_EQ(MusicFrameAt(0.0f, 44100), 0u);
+    EXPECT_EQ(MusicFrameAt(1.0f, 44100), 44100u);
+    EXPECT_EQ(MusicFrameAt(0.5f, 48000), 24000u);
+    EXPECT_EQ(MusicFrameAt(-1.0f, 44100), 0u);
 }
 
 TEST(FramePlan, RangesAndMoments)
