@@ -11,6 +11,8 @@ extern "C"
     // Written in JavaScript (library-audio.js). Sample frames of the file the page
     // decoded under that path, 0 when it has none; then the samples, 16-bit interleaved stereo.
     std::uint32_t ombrel_audio_open(const char* path);
+    // The rate of the file opened last: the page decodes each file at its own.
+    int ombrel_audio_rate();
     void ombrel_audio_samples(std::int16_t* out);
 }
 
@@ -28,5 +30,6 @@ bool DecodeMp3File(const char* path, DecodedMusic& out)
     }
     out.samples.resize(std::size_t(frames) * 2);
     ombrel_audio_samples(out.samples.data());
+    out.sampleRate = ombrel_audio_rate();
     return true;
 }

@@ -1,6 +1,7 @@
 // The sound side of the browser build (AudioOutputWeb.cpp, Mp3DecoderWeb.cpp). The page decodes
 // the music with Web Audio while it loads (Module.decodedAudio, by path) and makes the
-// AudioContext (Module.audioContext) at 44.1 kHz; playing starts from the start button's gesture.
+// AudioContext (Module.audioContext) at the file's own rate, so the samples are the file's;
+// playing starts from the start button's gesture.
 'use strict';
 
 var LibraryOmbrelAudio = {
@@ -20,13 +21,16 @@ var LibraryOmbrelAudio = {
     Module['audioContext'].resume();
   },
 
-  // The music is refused rather than resampled when the browser decoded it at another rate.
   ombrel_audio_open: function(path) {
     var decoded = Module['decodedAudio'] || {};
     var buffer = decoded[UTF8ToString(path)];
-    if (!buffer || buffer.sampleRate !== 44100 || buffer.length === 0) return 0;
+    if (!buffer || buffer.length === 0) return 0;
     OA.buffer = buffer;
     return buffer.length;
+  },
+
+  ombrel_audio_rate: function() {
+    return OA.buffer ? OA.buffer.sampleRate : 0;
   },
 
   // 16-bit stereo as the native decoder gives it: rounded, clipped, mono on both channels.

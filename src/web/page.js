@@ -58,9 +58,12 @@
   window.ombrelPosition = function () {
     return program ? program._ombrel_position() : 0;
   };
-  // The clock of the sound the viewer hears, for the tests to hold the position against.
+  // The clock and rate of the sound the viewer hears, for the tests to hold the position against.
   window.ombrelAudioTime = function () {
     return program && program.audioContext ? program.audioContext.currentTime : 0;
+  };
+  window.ombrelAudioRate = function () {
+    return program && program.audioContext ? program.audioContext.sampleRate : 0;
   };
   window.ombrelGpuErrors = [];
 
@@ -145,6 +148,25 @@
       contents[file.name] = await gunzip(stored);
     }
     return contents;
+  }
+
+  // The sample rate of an MP3's first frame (MPEG-1, 2 or 2.5 Layer III), so the music is decoded
+  // at its own rate as the native builds decode it; 44100 where none is found.
+  function mp3SampleRate(bytes) {
+    let at = 0;
+    if (bytes[0] === 0x49 && bytes[1] === 0x44 && bytes[2] === 0x33 && bytes.length >= 10)
+      at = 10 + ((bytes[6] & 0x7f) << 21 | (bytes[7] & 0x7f) << 14 | (bytes[8] & 0x7f) << 7 | (bytes[9] & 0x7f));
+    for (; at + 4 <= bytes.length; ++at) {
+      if (bytes[at] !== 0xff || (bytes[at + 1] & 0xe0) !== 0xe0) continue;
+      const version = (bytes[at + 1] >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+      const layer3 = ((bytes[at + 1] >> 1) & 3) === 1;
+      const rateIndex = (bytes[at + 2] >> 2) & 3;
+      const bitrateIndex = bytes[at + 2] >> 4;
+      if (version === 1 || !layer3 || rateIndex === 3 || bitrateIndex === 0 || bitrateIndex === 15)
+        continue;
+      return [44100, 48000, 32000][rateIndex] >> (version === 3 ? 0 : version === 2 ? 1 : 2);
+    }
+    return 44100;
   }
 
   function pngName(seconds) {
@@ -260,8 +282,9 @@
     const contents = await fetchData(files);
     say('Decoding the music…');
     // Capturing plays nothing, so it needs no gesture: an offline context decodes alike.
-    const audioContext = captureMode ? new OfflineAudioContext(2, 1, 44100)
-                                     : new AudioContext({ sampleRate: 44100, latencyHint: 'playback' });
+    const rate = contents['music.mp3'] ? mp3SampleRate(contents['music.mp3']) : 44100;
+    const audioContext = captureMode ? new OfflineAudioContext(2, 1, rate)
+                                     : new AudioContext({ sampleRate: rate, latencyHint: 'playback' });
     const decodedAudio = {};
     if (contents['music.mp3']) {
       try {
