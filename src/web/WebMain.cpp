@@ -31,7 +31,7 @@ struct CaptureRun
 };
 CaptureRun* capture = nullptr;
 
-struct CaptureRequest
+struct PageCapture
 {
     int width = 1920;
     int height = 1080;
@@ -44,7 +44,7 @@ struct CaptureRequest
 // The page's query parameters (null where absent), checked as the capture tool checks its
 // options; the problem, or an empty string.
 std::string ReadRequest(const char* size, const char* fps, const char* from, const char* to,
-                        const char* at, CaptureRequest& request)
+                        const char* at, PageCapture& request)
 {
     std::string problem;
     if (size)
@@ -102,7 +102,7 @@ extern "C"
                                                   const char* from, const char* to, const char* at,
                                                   int drawParticles)
     {
-        CaptureRequest request;
+        PageCapture request;
         if (const std::string problem = ReadRequest(size, fps, from, to, at, request);
             !problem.empty())
         {

@@ -91,7 +91,8 @@ sTexWeb* DispWebGPU::AllocateTexture(const TextureRequest& request)
 {
     const auto& [kind, width, height, format, levels, flags, data, layout] = request;
     const bool cube = (flags & CubeMap) != 0;
-    if (width > ombrel_gpu_max_texture_side() || height > ombrel_gpu_max_texture_side())
+    const std::uint32_t largest = ombrel_gpu_max_texture_side();
+    if (width > largest || height > largest)
     {
         Logger::Print("CreateTexture2D failed.\n");
         return nullptr;
