@@ -58,27 +58,27 @@ bool ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes, const cha
 class AcmStream
 {
   public:
-    explicit AcmStream(const Mp3Layout& layout)
+    AcmStream(const Mp3ChannelRun& run, std::uint32_t sampleRate)
     {
         MPEGLAYER3WAVEFORMAT mp3{};
         mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
-        mp3.wfx.nChannels = static_cast<WORD>(layout.channels);
-        mp3.wfx.nSamplesPerSec = layout.sampleRate;
-        mp3.wfx.nAvgBytesPerSec = layout.bitrateKbps * 1000 / 8;
+        mp3.wfx.nChannels = static_cast<WORD>(run.channels);
+        mp3.wfx.nSamplesPerSec = sampleRate;
+        mp3.wfx.nAvgBytesPerSec = run.bitrateKbps * 1000 / 8;
         mp3.wfx.nBlockAlign = 1;
         mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
         mp3.wID = MPEGLAYER3_ID_MPEG;
         mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
-        mp3.nBlockSize = static_cast<WORD>(layout.firstFrameBytes);
+        mp3.nBlockSize = static_cast<WORD>(run.firstFrameBytes);
         mp3.nFramesPerBlock = 1;
         mp3.nCodecDelay = 0; // the trim is ours
         WAVEFORMATEX pcm{};
         pcm.wFormatTag = WAVE_FORMAT_PCM;
-        pcm.nChannels = static_cast<WORD>(layout.channels);
-        pcm.nSamplesPerSec = layout.sampleRate;
+        pcm.nChannels = static_cast<WORD>(run.channels);
+        pcm.nSamplesPerSec = sampleRate;
         pcm.wBitsPerSample = 16;
-        pcm.nBlockAlign = static_cast<WORD>(2 * layout.channels);
-        pcm.nAvgBytesPerSec = layout.sampleRate * pcm.nBlockAlign;
+        pcm.nBlockAlign = static_cast<WORD>(2 * run.channels);
+        pcm.nAvgBytesPerSec = sampleRate * pcm.nBlockAlign;
         result = acmStreamOpen(&stream, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, 0);
         if (result != MMSYSERR_NOERROR)
             stream = nullptr;
@@ -99,17 +99,17 @@ class AcmStream
     MMRESULT result = MMSYSERR_NOERROR;
 };
 
-// Every audio frame through the codec, into interleaved samples of the file's channel count.
-bool DecodeFrames(const std::uint8_t* file, const Mp3Layout& layout, std::vector<std::int16_t>& pcm,
-                  const char*& reason)
+// One run's frames through the codec, into interleaved samples of the run's channel count.
+bool DecodeRun(const std::uint8_t* file, const Mp3ChannelRun& run, std::uint32_t sampleRate,
+               std::uint32_t samplesPerFrame, std::vector<std::int16_t>& pcm, const char*& reason)
 {
-    AcmStream stream(layout);
+    AcmStream stream(run, sampleRate);
     if (!stream.Get())
     {
         reason = "the system has no MP3 codec (acmStreamOpen failed)";
         return false;
     }
-    const std::size_t frameBytes = layout.samplesPerFrame * 2 * layout.channels;
+    const std::size_t frameBytes = samplesPerFrame * 2 * run.channels;
     std::vector<std::uint8_t> source(ChunkFrames * MaxFrameBytes);
     std::vector<std::uint8_t> output((ChunkFrames + 8) * frameBytes);
     ACMSTREAMHEADER header{};
@@ -125,20 +125,20 @@ bool DecodeFrames(const std::uint8_t* file, const Mp3Layout& layout, std::vector
     }
     // The codec may hold a frame back; a little more than the frames fed is still sane.
     const std::size_t maxSamples =
-        (std::size_t{layout.frameCount} + 8) * layout.samplesPerFrame * layout.channels;
+        (std::size_t{run.frameCount} + 8) * samplesPerFrame * run.channels;
     pcm.clear();
-    pcm.reserve(std::size_t{layout.frameCount} * layout.samplesPerFrame * layout.channels);
-    std::size_t next = layout.firstFrame;
+    pcm.reserve(std::size_t{run.frameCount} * samplesPerFrame * run.channels);
+    std::size_t next = run.begin;
     std::size_t pending = 0;
     bool ok = true;
     DWORD flags = ACM_STREAMCONVERTF_START;
     for (;;)
     {
-        const std::size_t add = std::min(source.size() - pending, layout.end - next);
+        const std::size_t add = std::min(source.size() - pending, run.end - next);
         std::memcpy(source.data() + pending, file + next, add);
         next += add;
         pending += add;
-        const bool last = next == layout.end;
+        const bool last = next == run.end;
         if (last)
             flags |= ACM_STREAMCONVERTF_END;
         header.cbSrcLength = static_cast<DWORD>(pending);
@@ -197,23 +197,31 @@ bool DecodeMp3File(const char* path, DecodedMusic& out)
     if (layout.musicSamples > MaxFrames)
         return Fail(path, "longer than 30 minutes");
 
+    // Each run decoded on its own and laid at its frames' place as stereo; whatever the codec held
+    // back at a run's end reads as silence, so every run keeps its length and the music its timing.
+    std::vector<std::int16_t> stereo;
+    stereo.reserve(std::size_t{layout.frameCount} * layout.samplesPerFrame * 2);
     std::vector<std::int16_t> pcm;
-    if (!DecodeFrames(file.data(), layout, pcm, reason))
-        return Fail(path, reason);
-
-    // The music is the decoded samples after the delays; whatever the codec held back at the
-    // very end reads as silence, so the length is the file's own.
-    const std::size_t decoded = pcm.size() / layout.channels;
-    out.samples.assign(static_cast<std::size_t>(layout.musicSamples) * 2, 0);
-    for (std::size_t i = 0; i < layout.musicSamples; ++i)
+    for (const Mp3ChannelRun& run : layout.runs)
     {
-        const std::uint64_t from = layout.skipSamples + i;
-        if (from >= decoded)
-            break;
-        const std::int16_t left = pcm[from * layout.channels];
-        out.samples[2 * i] = left;
-        out.samples[2 * i + 1] = layout.channels == 2 ? pcm[from * 2 + 1] : left;
+        if (!DecodeRun(file.data(), run, layout.sampleRate, layout.samplesPerFrame, pcm, reason))
+            return Fail(path, reason);
+        const std::size_t decoded = pcm.size() / run.channels;
+        const std::size_t length = std::size_t{run.frameCount} * layout.samplesPerFrame;
+        for (std::size_t i = 0; i < length; ++i)
+        {
+            const std::int16_t left = i < decoded ? pcm[i * run.channels] : std::int16_t{0};
+            stereo.push_back(left);
+            stereo.push_back(run.channels == 2 && i < decoded ? pcm[i * 2 + 1] : left);
+        }
     }
+
+    // The music is the decoded samples after the delays.
+    out.samples.assign(static_cast<std::size_t>(layout.musicSamples) * 2, 0);
+    const std::size_t from = static_cast<std::size_t>(layout.skipSamples) * 2;
+    if (from < stereo.size())
+        std::copy_n(stereo.begin() + static_cast<std::ptrdiff_t>(from),
+                    std::min(out.samples.size(), stereo.size() - from), out.samples.begin());
     if (out.samples.empty())
         return Fail(path, "no MPEG audio found");
     out.sampleRate = int(layout.sampleRate);

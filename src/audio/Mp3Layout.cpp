@@ -172,18 +172,21 @@ bool ReadMp3Layout(const std::uint8_t* bytes, std::size_t size, Mp3Layout& out, 
     {
         if (out.frameCount == 0)
         {
-            out.channels = frame.channels;
             out.sampleRate = frame.sampleRate;
             out.samplesPerFrame = frame.samplesPerFrame;
-            out.firstFrameBytes = frame.bytes;
-            out.bitrateKbps = frame.bitrateKbps;
         }
         else if (frame.sampleRate != out.sampleRate)
             return Fail(error, "the sample rate changes inside the file");
-        else if (frame.channels != out.channels)
-            return Fail(error, "the channel count changes inside the file");
+        if (out.runs.empty() || frame.channels != out.runs.back().channels)
+        {
+            if (out.runs.size() == Mp3MaxChannelRuns)
+                return Fail(error, "the channel count changes too often inside the file");
+            out.runs.push_back({at, at, 0, frame.channels, frame.bytes, frame.bitrateKbps});
+        }
         at += frame.bytes;
         ++out.frameCount;
+        out.runs.back().end = at;
+        ++out.runs.back().frameCount;
     }
     out.end = at;
     if (out.frameCount == 0)

@@ -34,8 +34,9 @@ check "decode equals the Linux decode" \
 # Wine's null sound device takes buffers about 3x faster than real time.
 check "position at real time on the null device" wine bass-check.exe position data/music.mp3 5
 check "spectrum of a known tone" wine bass-check.exe spectrum bass-reference/tone.mp3
-# Music at other rates: decoded at its own as on Linux, the position in its own time.
-for name in 48k 22k 8k; do
+# Music at other rates, and mono and stereo tracks joined: decoded as on Linux, the position in
+# the file's own time.
+for name in 48k 22k 8k joined; do
   check "decode of $name equals the Linux decode" \
     wine bass-check.exe decode "bass-reference/tone-$name.mp3" "bass-reference/tone-$name.pcm" 4
   check "position of $name at real time" wine bass-check.exe position "bass-reference/tone-$name.mp3" 2

@@ -51,8 +51,9 @@ TEST_F(Mp3LayoutTest, KeepsTheSameMusicAsLibmpg123WithOrWithoutATagInFront)
         ASSERT_TRUE(Read(mp3, layout));
         EXPECT_EQ(layout.musicSamples, music.FrameCount());
         EXPECT_EQ(layout.musicSamples, frames);
-        EXPECT_EQ(layout.channels, 2u);
-        EXPECT_EQ(layout.bitrateKbps, 128u);
+        ASSERT_EQ(layout.runs.size(), 1u);
+        EXPECT_EQ(layout.runs[0].channels, 2u);
+        EXPECT_EQ(layout.runs[0].bitrateKbps, 128u);
         EXPECT_GE(layout.skipSamples, Mp3DecoderDelay);
 
         // An ID3v2 tag of 300 bytes (size in 7-bit bytes) moves the frames, nothing else.
@@ -96,10 +97,59 @@ TEST_F(Mp3LayoutTest, EveryVersionAndRateKeepsTheSameMusicAsLibmpg123)
         Mp3Layout layout;
         ASSERT_TRUE(Read(mp3, layout));
         EXPECT_EQ(layout.sampleRate, std::uint32_t(c.rate));
-        EXPECT_EQ(layout.channels, c.channels);
+        ASSERT_EQ(layout.runs.size(), 1u);
+        EXPECT_EQ(layout.runs[0].channels, c.channels);
         EXPECT_EQ(layout.samplesPerFrame, c.samplesPerFrame);
         EXPECT_EQ(layout.musicSamples, music.FrameCount());
     }
+}
+
+TEST_F(Mp3LayoutTest, TracksJoinedInMonoAndStereoAreRunsOfTheirOwnAndAllTheMusic)
+{
+    // As a concatenation of files makes them: no tags or info frames in the joins.
+    std::vector<std::uint8_t> joined;
+    const char* const tracks[] = {"-ac 1 -b:a 64k", "-ac 2 -b:a 128k", "-ac 1 -b:a 48k"};
+    for (const char* options : tracks)
+    {
+        std::ifstream file(WriteLameTone("track.mp3", 0.5, 32000, 40,
+                                         std::string(options) + " -write_xing 0 -id3v2_version 0"),
+                           std::ios::binary);
+        joined.insert(joined.end(), std::istreambuf_iterator<char>(file),
+                      std::istreambuf_iterator<char>());
+    }
+    Mp3Layout layout;
+    ASSERT_TRUE(Read(joined, layout));
+    ASSERT_EQ(layout.runs.size(), 3u);
+    std::uint32_t frames = 0;
+    for (std::size_t i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(i);
+        const Mp3ChannelRun& run = layout.runs[i];
+        EXPECT_EQ(run.channels, i == 1 ? 2u : 1u);
+        EXPECT_EQ(run.begin, i == 0 ? layout.firstFrame : layout.runs[i - 1].end);
+        EXPECT_GT(run.frameCount, 10u);
+        frames += run.frameCount;
+    }
+    EXPECT_EQ(layout.runs.back().end, layout.end);
+    EXPECT_EQ(frames, layout.frameCount);
+    DecodedMusic music;
+    ASSERT_TRUE(DecodeMp3File(WriteFile("joined.mp3", joined).c_str(), music));
+    EXPECT_EQ(layout.musicSamples, music.FrameCount());
+
+    // A stream that switches with every frame is refused, not opened as thousands of streams.
+    std::vector<std::uint8_t> flickering;
+    const std::size_t monoFrame = layout.runs[0].firstFrameBytes;
+    const std::size_t stereoFrame = layout.runs[1].firstFrameBytes;
+    for (std::size_t i = 0; i < Mp3MaxChannelRuns; ++i)
+    {
+        const auto from = joined.begin() + static_cast<long>(layout.runs[0].begin);
+        const auto stereo = joined.begin() + static_cast<long>(layout.runs[1].begin);
+        flickering.insert(flickering.end(), from, from + static_cast<long>(monoFrame));
+        flickering.insert(flickering.end(), stereo, stereo + static_cast<long>(stereoFrame));
+    }
+    const char* error = nullptr;
+    EXPECT_FALSE(ReadMp3Layout(flickering.data(), flickering.size(), layout, error));
+    EXPECT_STREQ(error, "the channel count changes too often inside the file");
 }
 
 TEST_F(Mp3LayoutTest, WithoutAnInfoFrameEveryDecodedSampleIsMusic)
@@ -128,7 +178,8 @@ TEST_F(Mp3LayoutTest, WithoutAnInfoFrameEveryDecodedSampleIsMusic)
     ASSERT_TRUE(DecodeMp3File(WriteFile("mono.mp3", mp3).c_str(), music));
     Mp3Layout layout;
     ASSERT_TRUE(Read(mp3, layout));
-    EXPECT_EQ(layout.channels, 1u);
+    ASSERT_EQ(layout.runs.size(), 1u);
+    EXPECT_EQ(layout.runs[0].channels, 1u);
     EXPECT_EQ(layout.firstFrame, 0u);
     EXPECT_EQ(layout.skipSamples, 0u);
     EXPECT_EQ(layout.musicSamples, std::uint64_t{layout.frameCount} * layout.samplesPerFrame);
