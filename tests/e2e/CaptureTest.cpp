@@ -1,6 +1,7 @@
 // ombrel-capture as a user runs it, on the generated data: what the frames show, the log, the
 // video file, stopping with Ctrl-C and the errors. The tool runs with no display in sight.
 #include "DDSTexture.h"
+#include "Mp3Decoder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -403,35 +404,147 @@ double ProbeNumber(const std::string& text, const std::string& key)
     return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size() + 1);
 }
 
-TEST(Capture, VideoHasOnePictureAndOneSoundStreamOfTheCapturedLength)
+// The top-level boxes of an MP4 file, in order, and whether any box holds an edit list.
+std::vector<std::string> TopLevelBoxes(const std::vector<std::uint8_t>& mp4, bool& editList)
 {
-    const fs::path dir = MakeWorkDir("video");
-    const Result result =
-        RunCapture(dir, "--out clip.mp4 --from 20 --to 21 --fps 10 --size 160x90");
-    ASSERT_EQ(result.exitCode, 0) << result.errors;
-    const std::string video = Probe(dir / "clip.mp4", "stream=codec_type,codec_name,pix_fmt,"
-                                                      "width,height,r_frame_rate,nb_read_frames "
-                                                      "-count_frames");
-    EXPECT_NE(video.find("codec_name=h264"), std::string::npos) << video;
-    EXPECT_NE(video.find("pix_fmt=yuv420p"), std::string::npos) << video;
-    EXPECT_NE(video.find("r_frame_rate=10/1"), std::string::npos) << video;
-    EXPECT_NE(video.find("width=160\nheight=90"), std::string::npos) << video;
-    EXPECT_NE(video.find("nb_read_frames=11\n"), std::string::npos) << video;
-    EXPECT_NE(video.find("codec_name=aac"), std::string::npos) << video;
-    std::size_t streams = 0;
-    for (std::size_t at = video.find("codec_type="); at != std::string::npos;
-         at = video.find("codec_type=", at + 1))
-        ++streams;
-    EXPECT_EQ(streams, 2u) << video;
-
-    for (const char* type : {"v", "a"})
+    std::vector<std::string> boxes;
+    editList = false;
+    for (std::size_t at = 0; at + 8 <= mp4.size();)
     {
-        const double duration = ProbeNumber(
-            Probe(dir / "clip.mp4", std::string("stream=duration -select_streams ") + type),
-            "duration");
-        EXPECT_NEAR(duration, 1.1, 0.06) << type;
+        std::uint64_t size = 0;
+        for (int i = 0; i < 4; ++i)
+            size = size << 8 | mp4[at + i];
+        const std::string type(mp4.begin() + long(at) + 4, mp4.begin() + long(at) + 8);
+        if (size < 8 || size > mp4.size() - at)
+            break;
+        boxes.push_back(type);
+        // The index's boxes nest; "edts" as bytes anywhere in it is an edit list.
+        if (type == "moov")
+            editList = std::search(mp4.begin() + long(at), mp4.begin() + long(at + size),
+                                   std::begin("edts"),
+                                   std::end("edts") - 1) != mp4.begin() + long(at + size);
+        at += size;
     }
-    fs::remove_all(dir);
+    return boxes;
+}
+
+std::string MediaInfo(const fs::path& file, const std::string& inform)
+{
+    std::string text;
+    const std::string command = "mediainfo --Inform='" + inform + "' '" + file.string() + "'";
+    if (std::FILE* pipe = popen(command.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        pclose(pipe);
+    }
+    return text;
+}
+
+// The video's sound as ffmpeg decodes it, left channel at the music's 44.1 kHz.
+std::vector<std::int16_t> DecodedSound(const fs::path& video)
+{
+    const std::string command =
+        "ffmpeg -v error -i '" + video.string() + "' -map 0:a -ar 44100 -ac 2 -f s16le -";
+    std::vector<std::int16_t> left;
+    if (std::FILE* pipe = popen(command.c_str(), "r"))
+    {
+        std::int16_t frame[2];
+        while (std::fread(frame, sizeof frame, 1, pipe) == 1)
+            left.push_back(frame[0]);
+        pclose(pipe);
+    }
+    return left;
+}
+
+// Where the music sounds in the video, in milliseconds after where it should: the lag of the
+// best cross-correlation of the video's sound from 0.1 s to 0.9 s with the music from `from`.
+double SoundOffsetMilliseconds(const std::vector<std::int16_t>& sound, const DecodedMusic& music,
+                               double from)
+{
+    constexpr int kRate = 44100;
+    constexpr long kMaxLag = 1500;
+    const long start = kRate / 10;
+    const long length = kRate * 8 / 10;
+    const long musicStart = long(std::lround(from * kRate)) + start;
+    double best = -1;
+    long bestLag = kMaxLag + 1;
+    for (long lag = -kMaxLag; lag <= kMaxLag; ++lag)
+    {
+        if (musicStart - lag < 0 || std::size_t(start + length) > sound.size() ||
+            std::size_t(musicStart - lag + length) > music.FrameCount())
+            continue;
+        double sum = 0;
+        for (long i = 0; i < length; ++i)
+            sum += double(sound[std::size_t(start + i)]) *
+                   music.samples[2 * std::size_t(musicStart - lag + i)];
+        if (sum > best)
+        {
+            best = sum;
+            bestLag = lag;
+        }
+    }
+    return 1000.0 * double(bestLag) / kRate;
+}
+
+TEST(Capture, VideoIsAPlainMp4AsVideoSitesAskWithTheMusicInPlace)
+{
+    DecodedMusic music;
+    ASSERT_TRUE(DecodeMp3File((DataDir() + "/music.mp3").c_str(), music));
+    ASSERT_EQ(music.sampleRate, 44100);
+    // The show's first second and one later on: the sound follows the span's start in both.
+    for (const double from : {0.0, 20.0})
+    {
+        SCOPED_TRACE(from);
+        const fs::path dir = MakeWorkDir("video");
+        const Result result =
+            RunCapture(dir, "--out clip.mp4 --from " + std::to_string(from) + " --to " +
+                                std::to_string(from + 1) + " --fps 10 --size 160x90");
+        ASSERT_EQ(result.exitCode, 0) << result.errors;
+        const fs::path clip = dir / "clip.mp4";
+        EXPECT_FALSE(fs::exists(dir / "clip.mp4.plain"));
+
+        // Read by ffmpeg: one picture and one sound stream, every frame there.
+        const std::string streams =
+            Probe(clip, "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames "
+                        "-count_frames");
+        EXPECT_NE(streams.find("codec_name=h264"), std::string::npos) << streams;
+        EXPECT_NE(streams.find("r_frame_rate=10/1"), std::string::npos) << streams;
+        EXPECT_NE(streams.find("width=160\nheight=90"), std::string::npos) << streams;
+        EXPECT_NE(streams.find("nb_read_frames=11\n"), std::string::npos) << streams;
+        EXPECT_NE(streams.find("codec_name=aac"), std::string::npos) << streams;
+
+        // Read as boxes: the index before the media, no fragments, no edit list.
+        bool editList = true;
+        const std::vector<std::string> boxes = TopLevelBoxes(ReadBytes(clip), editList);
+        std::vector<std::string> kinds;
+        for (const std::string& box : boxes)
+            if (box != "free" && box != "udta")
+                kinds.push_back(box);
+        EXPECT_EQ(kinds, (std::vector<std::string>{"ftyp", "moov", "mdat"}));
+        EXPECT_FALSE(editList);
+
+        // Read by MediaInfo, a second reader: what the video sites ask for.
+        EXPECT_EQ(MediaInfo(clip, "General;%IsStreamable%"), "Yes\n");
+        EXPECT_EQ(MediaInfo(clip, "Video;%Format_Profile%").rfind("High@", 0), 0u);
+        EXPECT_EQ(MediaInfo(clip, "Video;%ScanType% %ChromaSubsampling% %colour_primaries% "
+                                  "%transfer_characteristics% %matrix_coefficients%"),
+                  "Progressive 4:2:0 BT.709 BT.709 BT.709\n");
+        EXPECT_EQ(MediaInfo(clip, "Audio;%Format% %Format_AdditionalFeatures% %SamplingRate% "
+                                  "%Channels%"),
+                  "AAC LC 48000 2\n");
+        // The encoder aims at 384 kb/s on average: a second of the quiet start takes less.
+        const double audioBitrate = std::atof(MediaInfo(clip, "Audio;%BitRate%").c_str());
+        EXPECT_GT(audioBitrate, 0.6 * 384000);
+        EXPECT_LT(audioBitrate, 1.2 * 384000);
+        EXPECT_EQ(MediaInfo(clip, "Audio;%Source_Delay%"), "\n");
+        const double milliseconds = std::atof(MediaInfo(clip, "General;%Duration%").c_str());
+        EXPECT_NEAR(milliseconds, 1100, 100.0 / 10);
+
+        EXPECT_NEAR(SoundOffsetMilliseconds(DecodedSound(clip), music, from), 0.0, 1.0);
+        fs::remove_all(dir);
+    }
 }
 
 // The tool's own lines on stderr, without its progress.

@@ -11,6 +11,8 @@ struct CaptureOptions
     int fps = 60;
     int width = 1920;
     int height = 1080;
+    int videoKbps = 0;   // --video-bitrate: the picture's cap; 0: as the video sites ask
+    int audioKbps = 384; // --audio-bitrate
     double from = 0.0;
     double to = 150.0;
     std::vector<double> at; // --at: just these moments, as PNGs

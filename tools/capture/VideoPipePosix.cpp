@@ -36,9 +36,8 @@ VideoPipe::~VideoPipe()
     Finish();
 }
 
-bool VideoPipe::Start(const VideoSettings& s)
+bool VideoPipe::Start(const std::vector<std::string>& args)
 {
-    const std::vector<std::string> args = FfmpegArguments(s);
     int fds[2];
     if (pipe(fds) != 0)
     {

@@ -70,10 +70,10 @@ VideoPipe::~VideoPipe()
     Finish();
 }
 
-bool VideoPipe::Start(const VideoSettings& s)
+bool VideoPipe::Start(const std::vector<std::string>& args)
 {
     std::string line;
-    for (const std::string& arg : FfmpegArguments(s))
+    for (const std::string& arg : args)
         AppendQuoted(line, arg);
 
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -94,10 +94,10 @@ bool VideoPipe::Start(const VideoSettings& s)
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(s.ffmpeg.c_str(), line.data(), nullptr, nullptr, TRUE,
+    if (!CreateProcessA(args[0].c_str(), line.data(), nullptr, nullptr, TRUE,
                         CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info))
     {
-        std::fprintf(stderr, "ombrel-capture: cannot start %s (error %lu)\n", s.ffmpeg.c_str(),
+        std::fprintf(stderr, "ombrel-capture: cannot start %s (error %lu)\n", args[0].c_str(),
                      GetLastError());
         CloseHandle(readEnd);
         CloseHandle(writeEnd);

@@ -195,7 +195,11 @@ bool StartVideo(VideoPipe& video, const CaptureOptions& options, const std::stri
     settings.fps = options.fps;
     settings.musicStart = FrameTime(frames.front(), options.fps);
     settings.duration = double(frames.size()) / options.fps;
-    return video.Start(settings);
+    settings.videoKbps = options.videoKbps > 0
+                             ? options.videoKbps
+                             : RecommendedVideoKbps(options.width, options.height, options.fps);
+    settings.audioKbps = options.audioKbps;
+    return video.Start(FfmpegArguments(settings));
 }
 
 // The capture from start-up to shutdown: the frames run, drawn and written in clock order.
@@ -315,32 +319,64 @@ class CaptureRun
     BenchFigures bench;
 };
 
-// Ends the video after the frames: false when there is no finished file (a stopped ffmpeg
-// leaves the frames up to its last whole fragment; none written leaves no file).
-bool FinishVideo(VideoPipe& video, const std::string& outFile, std::int64_t written)
+// Copies the finished recording into a plain MP4 that takes its place; the seconds it took, or
+// -1 with the recording left as it is.
+double MakePlainMp4(const std::string& ffmpeg, const std::string& outFile, std::int64_t frames,
+                    int fps)
 {
-    bool finished = video.Finish();
+    const auto start = std::chrono::steady_clock::now();
+    const std::string plain = outFile + ".plain";
+    VideoPipe copy;
+    const bool copied =
+        copy.Start(PlainMp4Arguments(ffmpeg, outFile, plain, frames, double(frames) / fps)) &&
+        copy.Finish();
+    std::error_code error;
+    if (copied)
+        std::filesystem::rename(plain, outFile, error);
+    if (!copied || error)
+    {
+        std::filesystem::remove(plain, error);
+        return -1;
+    }
+    return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+// Ends the video after the frames: "" when the file is finished, else what failed (a stopped
+// ffmpeg leaves the frames up to its last whole fragment; none written leaves no file).
+std::string FinishVideo(VideoPipe& video, const std::string& outFile, const std::string& ffmpeg,
+                        std::int64_t written, int fps, double& plainSeconds)
+{
+    const bool finished = video.Finish();
     if (!finished)
         CutAfterLastWholeFragment(outFile);
     if (written == 0)
     {
         std::error_code error;
         std::filesystem::remove(outFile, error);
-        finished = false;
+        return "no frame written";
     }
-    return finished;
+    if (!finished)
+        return "ffmpeg failed to finish " + outFile;
+    plainSeconds = MakePlainMp4(ffmpeg, outFile, written, fps);
+    if (plainSeconds < 0)
+        return "ffmpeg failed to give " + outFile +
+               " its index at the front (see its message above); the recording is kept as it "
+               "was, in fragments";
+    return "";
 }
 
 // Says what was written, or that the capture was interrupted; the exit code.
 int Report(const CaptureOptions& options, int result, std::int64_t written, bool videoFinished,
-           std::size_t frameCount)
+           double plainSeconds, std::size_t frameCount)
 {
     const double seconds = double(written) / options.fps;
     if (result != 0)
         ; // the failure has been said, and nothing is reported as written
     else if (!options.outFile.empty() && videoFinished)
-        std::fprintf(stderr, "ombrel-capture: wrote %s (%lld frames, %.2f s of video)\n",
-                     options.outFile.c_str(), (long long)written, seconds);
+        std::fprintf(stderr,
+                     "ombrel-capture: wrote %s (%lld frames, %.2f s of video; its index put in "
+                     "front in %.2f s)\n",
+                     options.outFile.c_str(), (long long)written, seconds, plainSeconds);
     else if (!options.pngDir.empty())
         std::fprintf(stderr, "ombrel-capture: wrote %lld PNG files to %s\n", (long long)written,
                      options.pngDir.c_str());
@@ -385,10 +421,14 @@ int Capture(const CaptureOptions& options)
     CaptureRun capture(options, frames, run, music, videoStarted ? &video : nullptr);
     if (result == 0)
         result = capture.Run();
-    const bool videoFinished =
-        videoStarted && FinishVideo(video, options.outFile, capture.Written());
+    double plainSeconds = 0;
+    const std::string videoProblem = videoStarted
+                                         ? FinishVideo(video, options.outFile, ffmpeg,
+                                                       capture.Written(), options.fps, plainSeconds)
+                                         : "";
+    const bool videoFinished = videoStarted && videoProblem.empty();
     if (videoStarted && !videoFinished && capture.Written() > 0 && result == 0)
-        result = Fail("ffmpeg failed to finish " + options.outFile);
+        result = Fail(videoProblem);
 
     Logger::Print("Shutdown...\n");
     ShutdownDisplayAndData(run);
@@ -400,7 +440,7 @@ int Capture(const CaptureOptions& options)
         PrintBench(options, renderer, bench.passes, bench.missing, bench.wall,
                    bench.firstFrameMilliseconds, bench.steppingSeconds, bench.stepped);
     }
-    return Report(options, result, capture.Written(), videoFinished, frames.size());
+    return Report(options, result, capture.Written(), videoFinished, plainSeconds, frames.size());
 }
 } // namespace
 
