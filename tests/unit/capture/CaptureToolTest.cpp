@@ -2,6 +2,7 @@
 #include "CaptureOptions.h"
 #include "PngFile.h"
 #include "Progress.h"
+#include "VideoPipe.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -34,6 +35,17 @@ TEST(CaptureOptions, DefaultsAndValues)
     EXPECT_EQ(defaults.from, 0.0);
     EXPECT_EQ(defaults.to, 150.0);
     EXPECT_FALSE(defaults.bench);
+    EXPECT_EQ(defaults.videoKbps, 0); // the video sites' figure, below
+    EXPECT_EQ(defaults.audioKbps, 384);
+    EXPECT_EQ(RecommendedVideoKbps(1920, 1080, 60), 12000);
+    EXPECT_EQ(RecommendedVideoKbps(2560, 1440, 60), 24000);
+    EXPECT_EQ(RecommendedVideoKbps(1280, 720, 30), 5000);
+    EXPECT_EQ(RecommendedVideoKbps(160, 90, 10), 1000);
+    EXPECT_EQ(RecommendedVideoKbps(7680, 4320, 120), 136000);
+    const CaptureOptions rates =
+        ParseCaptureOptions(Split("--out a.mp4 --video-bitrate 8000 --audio-bitrate 192"));
+    EXPECT_EQ(rates.videoKbps, 8000);
+    EXPECT_EQ(rates.audioKbps, 192);
 
     const CaptureOptions o = ParseCaptureOptions(
         Split("--png-dir shots --fps 24 --size 640x360 --from 12.5 --to 20 --bench"));
@@ -78,6 +90,8 @@ TEST(CaptureOptions, RefusesBadOrConflictingOptions)
         "--out a.mp4 --shot 10",         // no segment has that many shots
         "--png-dir d --frobnicate",      // unknown
         "--png-dir",                     // value missing
+        "--out a.mp4 --video-bitrate 0", // no picture
+        "--out a.mp4 --audio-bitrate 1000",
     };
     for (const char* line : bad)
         EXPECT_THROW(ParseCaptureOptions(Split(line)), std::invalid_argument) << line;
